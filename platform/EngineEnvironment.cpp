@@ -1,0 +1,42 @@
+#include "platform/EngineEnvironment.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QtGlobal>
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace quillory {
+
+namespace {
+
+QByteArray WithoutRemoteDebugging(const QByteArray& flags)
+{
+    QList<QByteArray> kept;
+    for (const QByteArray& flag : flags.simplified().split(' ')) {
+        if (!flag.isEmpty() && !flag.startsWith("--remote-debugging") && !flag.startsWith("-remote-debugging"))
+            kept << flag;
+    }
+    return kept.join(' ');
+}
+
+}  // namespace
+
+void PrepareEngineEnvironment()
+{
+    qunsetenv("QTWEBENGINE_REMOTE_DEBUGGING");
+
+    QByteArray flags = WithoutRemoteDebugging(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"));
+#ifdef Q_OS_UNIX
+    if (::geteuid() == 0 && !flags.contains("--no-sandbox")) {
+        std::fprintf(stderr, "quillory: running as root, so the web engine's sandbox is off\n");
+        flags += flags.isEmpty() ? "--no-sandbox" : " --no-sandbox";
+    }
+#endif
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+}
+
+}  // namespace quillory

@@ -1,0 +1,34 @@
+#pragma once
+// A new browser window that a page opened with the control's leave: a plain
+// top-level window whose title is the page's title followed by the marker by
+// which browser windows are known, so that the program can find and close it.
+
+#include <QWidget>
+
+class QWebEngineProfile;
+class QWebEngineView;
+
+namespace quillory {
+
+class BrowserPage;
+
+// The marker by which other programs' browser windows, and ours, are known
+// by their titles.
+extern const char kBrowserWindowMarker[];
+
+class PopupWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit PopupWindow(QWebEngineProfile* profile);
+    ~PopupWindow() override;
+
+    BrowserPage* page() const { return page_; }
+
+private:
+    void UpdateTitle();
+
+    QWebEngineView* view_;
+    BrowserPage* page_;
+};
+
+}  // namespace quillory

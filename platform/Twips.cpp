@@ -1,0 +1,57 @@
+#include "platform/Twips.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <cmath>
+
+namespace quillory {
+
+namespace {
+constexpr float kTwipsPerInch = 1440.0f;
+constexpr float kDefaultDpi = 96.0f;
+
+const QScreen* Screen()
+{
+    return QGuiApplication::primaryScreen();
+}
+}  // namespace
+
+float TwipsPerPixel()
+{
+    const QScreen* screen = Screen();
+    const qreal dpi = screen ? screen->logicalDotsPerInch() : kDefaultDpi;
+    return kTwipsPerInch / static_cast<float>(dpi > 0 ? dpi : kDefaultDpi);
+}
+
+int TwipsToPixels(float twips)
+{
+    return static_cast<int>(std::lround(twips / TwipsPerPixel()));
+}
+
+float PixelsToTwips(int pixels)
+{
+    return static_cast<float>(pixels) * TwipsPerPixel();
+}
+
+float ScreenWidthTwips()
+{
+    const QScreen* screen = Screen();
+    return PixelsToTwips(screen ? screen->geometry().width() : 0);
+}
+
+float ScreenHeightTwips()
+{
+    const QScreen* screen = Screen();
+    return PixelsToTwips(screen ? screen->geometry().height() : 0);
+}
+
+QRect TwipsRect(float left, float top, float width, float height)
+{
+    const int x0 = TwipsToPixels(left);
+    const int y0 = TwipsToPixels(top);
+    const int x1 = TwipsToPixels(left + width);
+    const int y1 = TwipsToPixels(top + height);
+    return QRect(x0, y0, x1 - x0, y1 - y0);
+}
+
+}  // namespace quillory

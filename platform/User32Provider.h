@@ -1,0 +1,11 @@
+#pragma once
+// The window-system functions of the machine the program runs on.
+
+#include "platform/User32.h"
+
+namespace quillory {
+
+// X11 on Linux, the real user32.dll on Windows; created on first use.
+User32& SystemUser32();
+
+}  // namespace quillory

@@ -1,0 +1,113 @@
+#include "platform/WebBrowser.h"
+
+#include "platform/BrowserPage.h"
+#include "platform/BrowserProfile.h"
+#include "platform/OfflineMode.h"
+#include "platform/PopupWindow.h"
+#include "platform/Twips.h"
+
+#include <QDir>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWebEngineView>
+
+namespace quillory {
+
+WebBrowser::WebBrowser(QWidget* parent)
+    : QWidget(parent),
+      view_(new QWebEngineView(this)),
+      page_(new BrowserPage(&BrowserProfile(), true, this)),
+      offline_(new OfflineMode(page_, this))
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view_);
+    view_->setPage(page_);
+    view_->setContextMenuPolicy(Qt::NoContextMenu);
+    page_->newWindowHandler = [this] { return OpenNewWindow(); };
+    connect(page_, &BrowserPage::documentCreated, this,
+            [this](const QString& url) { emit NavigateComplete2(page_, QVariant(url)); });
+    connect(offline_, &OfflineMode::ready, this, &WebBrowser::StartPendingNavigation);
+}
+
+WebBrowser::~WebBrowser()
+{
+    for (const QPointer<PopupWindow>& popup : popups_)
+        delete popup.data();
+    // The view goes before its page, and the page before the profile.
+    delete view_;
+    delete page_;
+}
+
+void WebBrowser::Navigate(const QString& url)
+{
+    pendingUrl_ = url;
+    hasPendingUrl_ = true;
+    if (offline_->isReady())
+        StartPendingNavigation();
+}
+
+void WebBrowser::StartPendingNavigation()
+{
+    if (!hasPendingUrl_)
+        return;
+    hasPendingUrl_ = false;
+    // Like the old control, take a URL or a file path.
+    page_->load(QUrl::fromUserInput(pendingUrl_, QDir::currentPath(), QUrl::AssumeLocalFile));
+}
+
+void WebBrowser::setOffline(bool offline)
+{
+    offline_->setOffline(offline);
+}
+
+bool WebBrowser::Offline() const
+{
+    return offline_->isOffline();
+}
+
+QWebEnginePage* WebBrowser::OpenNewWindow()
+{
+    QObject* ppDisp = nullptr;
+    Boolean Cancel = False;
+    emit NewWindow2(&ppDisp, &Cancel);
+    if (Cancel != False)
+        return nullptr;
+    auto* popup = new PopupWindow(&BrowserProfile());
+    popup->page()->newWindowHandler = [this] { return OpenNewWindow(); };
+    popups_.removeAll(nullptr);
+    popups_.append(popup);
+    popup->show();
+    return popup->page();
+}
+
+void WebBrowser::setLeft(float twips)
+{
+    left_ = twips;
+    ApplyGeometry();
+}
+
+void WebBrowser::setTop(float twips)
+{
+    top_ = twips;
+    ApplyGeometry();
+}
+
+void WebBrowser::setWidth(float twips)
+{
+    width_ = twips;
+    ApplyGeometry();
+}
+
+void WebBrowser::setHeight(float twips)
+{
+    height_ = twips;
+    ApplyGeometry();
+}
+
+void WebBrowser::ApplyGeometry()
+{
+    setGeometry(TwipsRect(left_, top_, width_, height_));
+}
+
+}  // namespace quillory

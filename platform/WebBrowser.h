@@ -1,0 +1,73 @@
+#pragma once
+// The browser control: a web view that the program places in twips, sends to
+// URLs, switches to cache-only reading, and that raises two events: before a
+// page opens a new window, and after every completed navigation of the page
+// or of any of its frames.
+
+#include "platform/Boolean.h"
+
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+#include <QWidget>
+
+class QWebEnginePage;
+class QWebEngineView;
+
+namespace quillory {
+
+class BrowserPage;
+class OfflineMode;
+class PopupWindow;
+
+class WebBrowser : public QWidget {
+    Q_OBJECT
+public:
+    explicit WebBrowser(QWidget* parent);
+    ~WebBrowser() override;
+
+    // Starts loading a URL or a file path and returns at once.
+    void Navigate(const QString& url);
+
+    // True: pages come only from the disk cache and no request leaves the
+    // machine. Navigations asked for meanwhile wait until the engine has
+    // taken the setting.
+    void setOffline(bool offline);
+    bool Offline() const;
+
+    // Position and size in twips within the parent's client area; the control
+    // may reach past the parent's edges, which clip it.
+    float Left() const { return left_; }
+    float Top() const { return top_; }
+    float Width() const { return width_; }
+    float Height() const { return height_; }
+    void setLeft(float twips);
+    void setTop(float twips);
+    void setWidth(float twips);
+    void setHeight(float twips);
+
+signals:
+    // A page asks for a new window, which does not exist yet. Setting *Cancel
+    // to True stops it; otherwise it opens as a window of its own, titled
+    // with the page's title and the browser-window marker.
+    void NewWindow2(QObject** ppDisp, Boolean* Cancel);
+    // A navigation of the page or one of its frames has completed, also for
+    // the same URL again and for a load that ended on an error page.
+    void NavigateComplete2(QObject* pDisp, const QVariant& URL);
+
+private:
+    QWebEnginePage* OpenNewWindow();
+    void ApplyGeometry();
+    void StartPendingNavigation();
+
+    QWebEngineView* view_;
+    BrowserPage* page_;
+    OfflineMode* offline_;
+    QList<QPointer<PopupWindow>> popups_;
+    QString pendingUrl_;
+    bool hasPendingUrl_ = false;
+    float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+};
+
+}  // namespace quillory

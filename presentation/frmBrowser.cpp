@@ -1,0 +1,180 @@
+#include "presentation/frmBrowser.h"
+
+#include "platform/PopupWindow.h"
+#include "platform/ResumeOnError.h"
+#include "platform/Twips.h"
+#include "platform/User32Provider.h"
+#include "platform/WebBrowser.h"
+#include "startup/modInitialise.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QTimer>
+#include <string>
+
+namespace quillory {
+
+using modInitialise::PresentationSettings;
+
+namespace {
+
+// Titles longer than this are read only this far; the marker is near the end
+// of a browser window's title, but no real title comes close to this length.
+constexpr std::int32_t kLongestTitle = 65535;
+
+const char kCaption[] = "Quillory";
+
+}  // namespace
+
+FrmBrowser::FrmBrowser(User32& user32, int timerInterval)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      webBrowser(new WebBrowser(this)),
+      tmrTimeout(new QTimer(this)),
+      user32_(user32)
+{
+    setObjectName(QStringLiteral("frmBrowser"));
+    setWindowTitle(QString::fromLatin1(kCaption));
+    setWindowIcon(QApplication::windowIcon());
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+
+    tmrTimeout->setInterval(timerInterval);
+    connect(webBrowser, &WebBrowser::NewWindow2, this, &FrmBrowser::webBrowser_NewWindow2);
+    connect(webBrowser, &WebBrowser::NavigateComplete2, this, &FrmBrowser::webBrowser_NavigateComplete2);
+}
+
+void FrmBrowser::Show()
+{
+    if (!loaded_) {
+        loaded_ = true;
+        tmrTimeout->start();
+        Form_Load();
+    }
+    show();
+}
+
+void FrmBrowser::Form_Load()
+{
+    setTop(0);
+    setLeft(0);
+    setWidth(ScreenWidthTwips());
+    setHeight(ScreenHeightTwips());
+
+    // Past the top, right and bottom edges, where the window clips it; a
+    // strip along the left edge stays uncovered for the hot corner.
+    webBrowser->setTop(-10);
+    webBrowser->setLeft(10);
+    webBrowser->setWidth(Width() + 10);
+    webBrowser->setHeight(Height() + 20);
+
+    webBrowser->setOffline(PresentationSettings.WorkOffline != False);
+    webBrowser->Navigate(PresentationSettings.HomepageURL);
+    TickCount = 0;
+
+    if (!PresentationSettings.Password.isEmpty()) {
+        std::int32_t previous = 0;
+        user32_.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_TRUE, &previous, 0);
+    }
+}
+
+void FrmBrowser::webBrowser_NewWindow2(QObject**, Boolean* Cancel)
+{
+    if (PresentationSettings.AllowNewWindows == False)
+        *Cancel = True;
+    if (PresentationSettings.CloseOpenWindows != False)
+        CloseBrowserWindows();
+}
+
+void FrmBrowser::webBrowser_NavigateComplete2(QObject*, const QVariant&)
+{
+    tmrTimeout->stop();
+    tmrTimeout->start();
+    TickCount = 0;
+}
+
+// Asks every other top-level window whose title carries the browser-window
+// marker to close, then brings the presentation back to the front. A step
+// that fails is skipped; the walk goes on.
+void FrmBrowser::CloseBrowserWindows()
+{
+    const WindowHandle self = static_cast<WindowHandle>(winId());
+    const std::string caption = windowTitle().toLocal8Bit().toStdString();
+
+    WindowHandle h = 0;
+    ResumeOnError([&] { h = user32_.GetWindow(self, GW_HWNDFIRST); });
+    while (h != 0) {
+        std::int32_t n = 0;
+        std::string title;
+        ResumeOnError([&] { n = user32_.GetWindowTextLengthA(h); });
+        ResumeOnError([&] {
+            const std::int32_t size = std::min(std::max(n, 0), kLongestTitle) + 1;
+            std::string buffer(static_cast<std::size_t>(size), ' ');
+            n = user32_.GetWindowTextA(h, buffer.data(), size);
+            buffer.pop_back();  // the terminator's place
+            title = buffer;
+        });
+        if (n > 0 && title != caption && title.find(kBrowserWindowMarker) != std::string::npos) {
+            ResumeOnError([&] { user32_.PostMessageA(h, WM_CANCELMODE, 0, 0); });
+            ResumeOnError([&] { user32_.PostMessageA(h, WM_CLOSE, 0, 0); });
+        }
+        const WindowHandle current = h;
+        h = 0;
+        ResumeOnError([&] { h = user32_.GetWindow(current, GW_HWNDNEXT); });
+    }
+    ResumeOnError([&] { user32_.SetForegroundWindow(self); });
+}
+
+void FrmBrowser::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+}
+
+float FrmBrowser::Left() const
+{
+    return PixelsToTwips(geometry().x());
+}
+
+float FrmBrowser::Top() const
+{
+    return PixelsToTwips(geometry().y());
+}
+
+float FrmBrowser::Width() const
+{
+    return PixelsToTwips(geometry().width());
+}
+
+float FrmBrowser::Height() const
+{
+    return PixelsToTwips(geometry().height());
+}
+
+void FrmBrowser::setLeft(float twips)
+{
+    move(TwipsToPixels(twips), y());
+}
+
+void FrmBrowser::setTop(float twips)
+{
+    move(x(), TwipsToPixels(twips));
+}
+
+void FrmBrowser::setWidth(float twips)
+{
+    resize(TwipsToPixels(twips), height());
+}
+
+void FrmBrowser::setHeight(float twips)
+{
+    resize(width(), TwipsToPixels(twips));
+}
+
+FrmBrowser& frmBrowser()
+{
+    static FrmBrowser* instance = new FrmBrowser(SystemUser32());
+    return *instance;
+}
+
+}  // namespace quillory

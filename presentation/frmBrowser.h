@@ -1,0 +1,66 @@
+#pragma once
+// The presentation window: borderless, black, covering the whole screen, and
+// filled but for a thin strip along its left edge by the browser control.
+
+#include "platform/Boolean.h"
+#include "platform/User32.h"
+
+#include <QVariant>
+#include <QWidget>
+#include <cstdint>
+
+class QTimer;
+
+namespace quillory {
+
+class WebBrowser;
+
+class FrmBrowser : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kTimerInterval = 10000;  // milliseconds
+
+    // The timer's interval can be shortened for tests.
+    explicit FrmBrowser(User32& user32, int timerInterval = kTimerInterval);
+
+    // Shows the window modeless, loading it first if it is not loaded.
+    void Show();
+
+    // The outer rectangle in twips.
+    float Left() const;
+    float Top() const;
+    float Width() const;
+    float Height() const;
+
+    // Timer ticks since the last reset or completed navigation.
+    std::int16_t TickCount = 0;
+    // The exit prompt was shown from the hot corner and no reset has hidden it since.
+    Boolean PasswordShown = False;
+
+    WebBrowser* webBrowser;
+    QTimer* tmrTimeout;
+
+    void Form_Load();
+    void webBrowser_NewWindow2(QObject** ppDisp, Boolean* Cancel);
+    void webBrowser_NavigateComplete2(QObject* pDisp, const QVariant& URL);
+
+protected:
+    // Nothing from outside closes the presentation: not Alt+F4, not the
+    // taskbar. The program's own ways out end it.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CloseBrowserWindows();
+    void setLeft(float twips);
+    void setTop(float twips);
+    void setWidth(float twips);
+    void setHeight(float twips);
+
+    User32& user32_;
+    bool loaded_ = false;
+};
+
+// The one presentation window of the run, created on first use.
+FrmBrowser& frmBrowser();
+
+}  // namespace quillory

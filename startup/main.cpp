@@ -1,0 +1,46 @@
+// The program's entry point: prepares the platform, then hands over to Main.
+
+#include "identity.h"
+#include "platform/ArgumentText.h"
+#include "platform/BrowserProfile.h"
+#include "platform/EngineEnvironment.h"
+#include "platform/ProgramEnd.h"
+#include "startup/modInitialise.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char** argv)
+{
+    using namespace quillory;
+
+    SetArgumentText(JoinArguments(argc, argv));
+    PrepareEngineEnvironment();
+
+    // Qt and the web engine take options from argv (-platform, --webEngineArgs
+    // and more); a kiosk's command line must not reach them, so Qt sees only
+    // the program's name.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
+    QApplication::setApplicationName(QStringLiteral(QUILLORY_NAME));
+    QApplication::setApplicationVersion(QStringLiteral(QUILLORY_VERSION_TEXT));
+    QApplication::setDesktopFileName(QStringLiteral("quillory"));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/quillory-16.png"));
+    icon.addFile(QStringLiteral(":/icons/quillory-32.png"));
+    QApplication::setWindowIcon(icon);
+    // The program ends only in the ways it defines, never because a window closed.
+    QApplication::setQuitOnLastWindowClosed(false);
+    EndProgramOnTerminationSignals();
+
+    modInitialise::Main();
+    if (!ProgramEnded())
+        QApplication::exec();
+
+    // Windows and their pages go before the profile they use, which then
+    // writes out the disk cache.
+    qDeleteAll(QApplication::topLevelWidgets());
+    ReleaseBrowserProfile();
+    return ProgramExitStatus();
+}

@@ -1,0 +1,50 @@
+#!/usr/bin/env python3
+"""A small HTTP server on 127.0.0.1 for the tests.
+
+Serves the files of --root, prints "PORT <n>" once it listens, then one line
+"GET <path>" per request it receives, so a test can see what reached it.
+Every file may be cached for an hour, so that offline mode can find it later,
+except those whose name holds "stale": they must be checked again at once.
+It stops by itself after --lifetime seconds, should a test forget it.
+"""
+import argparse
+import http.server
+import os
+import sys
+import threading
+
+
+class Handler(http.server.SimpleHTTPRequestHandler):
+    def end_headers(self):
+        stale = "stale" in self.path
+        self.send_header("Cache-Control", "max-age=0" if stale else "max-age=3600")
+        super().end_headers()
+
+    def do_GET(self):
+        print(f"GET {self.path}", flush=True)
+        super().do_GET()
+
+    def log_message(self, *args):
+        pass
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--lifetime", type=float, default=600)
+    args = parser.parse_args()
+    os.chdir(args.root)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
+    server.daemon_threads = True
+    print(f"PORT {server.server_address[1]}", flush=True)
+    threading.Timer(args.lifetime, server.shutdown).start()
+    try:
+        server.serve_forever()
+    except KeyboardInterrupt:
+        pass
+    sys.exit(0)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,183 @@
+// The browser control against real pages from a local server: completed
+// navigations, new windows, and offline reading across runs.
+
+#include "LocalServer.h"
+#include "TestMain.h"
+#include "platform/PopupWindow.h"
+#include "platform/WebBrowser.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QWidget>
+
+using namespace quillory;
+
+namespace {
+
+QStringList CompletedUrls(const QSignalSpy& spy)
+{
+    QStringList urls;
+    for (const QList<QVariant>& event : spy)
+        urls << event.at(1).value<QVariant>().toString();
+    return urls;
+}
+
+QList<QWidget*> BrowserWindows()
+{
+    QList<QWidget*> found;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() && window->windowTitle().endsWith(QLatin1String(" - ") + kBrowserWindowMarker))
+            found << window;
+    }
+    return found;
+}
+
+// Runs browser_probe in its own process and returns what it printed.
+QStringList RunProbe(const QStringList& arguments, const QString& cacheHome)
+{
+    QProcess probe;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), cacheHome);
+    probe.setProcessEnvironment(environment);
+    probe.start(QStringLiteral(QUILLORY_PROBE), arguments);
+    if (!probe.waitForFinished(60000))
+        probe.kill();
+    QStringList events;
+    for (const QByteArray& line : probe.readAllStandardOutput().split('\n')) {
+        if (!line.isEmpty())
+            events << QString::fromUtf8(line);
+    }
+    return events;
+}
+
+}  // namespace
+
+class WebBrowserTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void everyFrameCompletes();
+    void sameUrlAndFailuresComplete();
+    void newWindowsCancelledOrOpened();
+    void offlineReadsOnlyTheCache();
+
+private:
+    LocalServer server_;
+    QWidget* window_ = nullptr;
+    WebBrowser* browser_ = nullptr;
+};
+
+void WebBrowserTest::init()
+{
+    QVERIFY(server_.Start());
+    window_ = new QWidget;
+    window_->resize(640, 480);
+    browser_ = new WebBrowser(window_);
+    browser_->setWidth(640 * 15);
+    browser_->setHeight(480 * 15);
+    window_->show();
+}
+
+void WebBrowserTest::cleanup()
+{
+    delete window_;
+    window_ = nullptr;
+    qDeleteAll(BrowserWindows());
+    server_.Stop();
+}
+
+void WebBrowserTest::everyFrameCompletes()
+{
+    QSignalSpy completed(browser_, &WebBrowser::NavigateComplete2);
+    browser_->Navigate(server_.Url(QStringLiteral("frames.html")));
+    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 4, 15000);
+    QTest::qWait(500);  // and no more than four
+    QStringList urls = CompletedUrls(completed);
+    QCOMPARE(urls.takeFirst(), server_.Url(QStringLiteral("frames.html")));
+    urls.sort();
+    QCOMPARE(urls, QStringList({server_.Url(QStringLiteral("home.html")), server_.Url(QStringLiteral("next.html")),
+                                server_.Url(QStringLiteral("popup.html"))}));
+}
+
+void WebBrowserTest::sameUrlAndFailuresComplete()
+{
+    QSignalSpy completed(browser_, &WebBrowser::NavigateComplete2);
+    const QString home = server_.Url(QStringLiteral("home.html"));
+    browser_->Navigate(home);
+    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 1, 15000);
+    browser_->Navigate(home);
+    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 2, 15000);
+    QCOMPARE(CompletedUrls(completed), QStringList({home, home}));
+
+    // Nothing listens on port 1: the engine's error page completes too.
+    browser_->Navigate(QStringLiteral("http://127.0.0.1:1/"));
+    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 3, 15000);
+    QVERIFY(CompletedUrls(completed).last().startsWith(QLatin1String("chrome-error:")));
+
+    // A file path, as the old control took them.
+    browser_->Navigate(QStringLiteral(QUILLORY_TESTS_DIR "/pages/next.html"));
+    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 4, 15000);
+    QCOMPARE(CompletedUrls(completed).last(), QStringLiteral("file://" QUILLORY_TESTS_DIR "/pages/next.html"));
+}
+
+void WebBrowserTest::newWindowsCancelledOrOpened()
+{
+    bool cancel = true;
+    int requests = 0;
+    connect(browser_, &WebBrowser::NewWindow2, this, [&](QObject**, Boolean* Cancel) {
+        ++requests;
+        QCOMPARE(*Cancel, False);  // the control asks with Cancel clear
+        if (cancel)
+            *Cancel = True;
+    });
+
+    // The page opens a window by script once loaded.
+    browser_->Navigate(server_.Url(QStringLiteral("opener.html")));
+    QTRY_COMPARE_WITH_TIMEOUT(requests, 1, 15000);
+    QTest::qWait(1000);
+    QVERIFY(BrowserWindows().isEmpty());
+    QVERIFY(!server_.Requests().contains(QStringLiteral("/popup.html")));
+
+    cancel = false;
+    browser_->Navigate(server_.Url(QStringLiteral("opener.html")));
+    QTRY_COMPARE_WITH_TIMEOUT(requests, 2, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(BrowserWindows().size(), 1, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(BrowserWindows().first()->windowTitle(),
+                              QStringLiteral("Popup page - Microsoft Internet Explorer"), 15000);
+    QVERIFY(server_.Requests().contains(QStringLiteral("/popup.html")));
+}
+
+void WebBrowserTest::offlineReadsOnlyTheCache()
+{
+    QTemporaryDir cacheHome;
+    const QString frames = server_.Url(QStringLiteral("frames.html"));
+    const QString never = server_.Url(QStringLiteral("next.html?never-cached"));
+
+    // First run, online: the page and its frames reach the cache.
+    QStringList events = RunProbe({QStringLiteral("--seconds"), QStringLiteral("4"), frames}, cacheHome.path());
+    QCOMPARE(events.size(), 4);
+    QVERIFY(server_.Requests().contains(QStringLiteral("/frames.html")));
+
+    // Second run, offline, with the server gone: the cached page still shows.
+    const int port = server_.Port();
+    server_.Stop();
+    events = RunProbe({QStringLiteral("--offline"), QStringLiteral("--seconds"), QStringLiteral("4"), frames},
+                      cacheHome.path());
+    QCOMPARE(events.value(0), QStringLiteral("NavigateComplete2 ") + frames);
+    QCOMPARE(events.size(), 4);
+    QVERIFY(!events.join(QLatin1Char(' ')).contains(QLatin1String("chrome-error")));
+
+    // Third run, offline, server back: a page never cached shows the error
+    // page, and no request reaches the server.
+    QVERIFY(server_.Start(port));
+    events = RunProbe({QStringLiteral("--offline"), QStringLiteral("--seconds"), QStringLiteral("4"), never},
+                      cacheHome.path());
+    QCOMPARE(events.size(), 1);
+    QVERIFY(events.first().startsWith(QLatin1String("NavigateComplete2 chrome-error:")));
+    QCOMPARE(server_.Requests(), QStringList());
+}
+
+QUILLORY_TEST_MAIN(WebBrowserTest)
+#include "test_webbrowser.moc"

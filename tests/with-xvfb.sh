@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Runs a command on a private Xvfb server, optionally under the openbox window manager.
+#   with-xvfb.sh [--wm] [--size WxH] command args...
+# Xvfb picks a free display itself (-displayfd), so tests can run in parallel.
+set -euo pipefail
+wm=0; size=1280x1024
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --wm) wm=1; shift ;;
+    --size) size=$2; shift 2 ;;
+    *) break ;;
+  esac
+done
+
+tmp=$(mktemp -d)
+cleanup() {
+  [ -n "${wm_pid:-}" ] && kill "$wm_pid" 2>/dev/null || true
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+exec 3<> "$tmp/displayfd" 
+Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -dpi 96 >"$tmp/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  display=$(cat "$tmp/displayfd" 2>/dev/null || true)
+  [ -n "$display" ] && break
+  sleep 0.1
+done
+[ -n "$display" ] || { echo "Xvfb did not start"; cat "$tmp/xvfb.log"; exit 1; }
+export DISPLAY=":$display"
+export XDG_RUNTIME_DIR="$tmp/runtime"; mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+
+if [ "$wm" = 1 ]; then
+  openbox --sm-disable >"$tmp/openbox.log" 2>&1 &
+  wm_pid=$!
+  # openbox announces itself on the root window once it manages the screen.
+  for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+  done
+  export QUILLORY_TEST_WM=openbox
+fi
+
+"$@"
