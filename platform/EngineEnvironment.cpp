@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QLoggingCategory>
 #include <QtGlobal>
 #include <cstdio>
 
@@ -27,6 +28,9 @@ QByteArray WithoutRemoteDebugging(const QByteArray& flags)
 
 void PrepareEngineEnvironment()
 {
+    // The engine reports its graphics set-up at every start; an unattended
+    // kiosk's log has no use for it.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     qunsetenv("QTWEBENGINE_REMOTE_DEBUGGING");
 
     QByteArray flags = WithoutRemoteDebugging(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"));

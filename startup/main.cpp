@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QWidget>
 
 int main(int argc, char** argv)
 {

@@ -1,0 +1,220 @@
+#!/usr/bin/env python3
+"""The real program, started as an operator would, under Xvfb.
+
+Usage: test_end_to_end.py QUILLORY_BINARY   (DISPLAY must name an X server;
+with-xvfb.sh provides one, with --wm also a window manager).
+"""
+import os
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+BINARY = None
+HOME_GREEN = (0x2A, 0x7D, 0x2A)  # the background of pages/home.html
+
+
+def wait_for(predicate, timeout=20.0, step=0.1):
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(step)
+    return predicate()
+
+
+class Server:
+    """tests/http_server.py on 127.0.0.1; records the paths requested."""
+
+    def __init__(self, port=0):
+        self.process = subprocess.Popen(
+            [sys.executable, os.path.join(HERE, "http_server.py"), "--root", os.path.join(HERE, "pages"),
+             "--port", str(port), "--lifetime", "300"],
+            stdout=subprocess.PIPE, text=True)
+        first = self.process.stdout.readline().split()
+        self.port = int(first[1])
+        self.requests = []
+        os.set_blocking(self.process.stdout.fileno(), False)
+
+    def url(self, path):
+        return f"http://127.0.0.1:{self.port}/{path}"
+
+    def seen(self):
+        while True:
+            line = self.process.stdout.readline()
+            if not line:
+                break
+            if line.startswith("GET "):
+                self.requests.append(line[4:].strip())
+        return self.requests
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(timeout=10)
+        self.process.stdout.close()
+
+
+class Kiosk:
+    def __init__(self, arguments, cache_home, extra_env=None):
+        env = dict(os.environ, XDG_CACHE_HOME=cache_home)
+        env.update(extra_env or {})
+        self.process = subprocess.Popen([BINARY] + arguments, env=env, stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE, text=True)
+
+    def end(self, sig=signal.SIGTERM):
+        if self.process.poll() is None:
+            self.process.send_signal(sig)
+        try:
+            self.process.wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+        return self.process.returncode
+
+
+def presentation_window():
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quillory$"],
+                           capture_output=True, text=True).stdout.split()
+    return found[0] if found else None
+
+
+def window_geometry(window):
+    info = subprocess.run(["xwininfo", "-id", window], capture_output=True, text=True).stdout
+    values = {}
+    for line in info.splitlines():
+        key, _, value = line.strip().partition(":")
+        values[key] = value.strip()
+    return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]),
+            int(values["Width"]), int(values["Height"]))
+
+
+def screen_size():
+    info = subprocess.run(["xwininfo", "-root"], capture_output=True, text=True).stdout
+    width = height = 0
+    for line in info.splitlines():
+        if line.strip().startswith("Width:"):
+            width = int(line.split(":")[1])
+        if line.strip().startswith("Height:"):
+            height = int(line.split(":")[1])
+    return width, height
+
+
+def pixel(x, y):
+    """The colour of one screen pixel, read from a real screenshot."""
+    out = subprocess.run(["import", "-silent", "-window", "root", "-crop", f"1x1+{x}+{y}", "-depth", "8", "rgb:-"],
+                         capture_output=True).stdout
+    return tuple(out[:3])
+
+
+def near(colour, expected, tolerance=8):
+    return len(colour) == 3 and all(abs(a - b) <= tolerance for a, b in zip(colour, expected))
+
+
+def port_listening(port):
+    with socket.socket() as probe:
+        probe.settimeout(0.5)
+        return probe.connect_ex(("127.0.0.1", port)) == 0
+
+
+class EndToEnd(unittest.TestCase):
+    def setUp(self):
+        self.cache = tempfile.TemporaryDirectory()
+        self.server = Server()
+        self.kiosks = []
+
+    def tearDown(self):
+        for kiosk in self.kiosks:
+            kiosk.end(signal.SIGKILL)
+        self.server.stop()
+        self.cache.cleanup()
+
+    def start(self, command_line_words, extra_env=None):
+        kiosk = Kiosk(command_line_words, self.cache.name, extra_env)
+        self.kiosks.append(kiosk)
+        return kiosk
+
+    def test_presentation_covers_the_screen_and_ends_on_sigterm(self):
+        kiosk = self.start([self.server.url("home.html") + ",30"])
+        self.assertTrue(wait_for(lambda: "/home.html" in self.server.seen()), "homepage never requested")
+        window = wait_for(presentation_window)
+        self.assertIsNotNone(window)
+        width, height = screen_size()
+        self.assertTrue(wait_for(lambda: window_geometry(window) == (0, 0, width, height), timeout=10),
+                        window_geometry(window))
+        self.assertTrue(wait_for(lambda: near(pixel(width // 2, height // 2), HOME_GREEN)), "homepage not shown")
+        # The thin strip at the left edge is the window's own black.
+        self.assertEqual(pixel(0, height // 2), (0, 0, 0))
+        self.assertEqual(kiosk.end(signal.SIGTERM), 0)
+        self.assertIsNone(presentation_window())
+
+    def test_page_seen_before_the_end_shows_offline_in_the_next_run(self):
+        kiosk = self.start([self.server.url("home.html") + ",30"])
+        self.assertTrue(wait_for(lambda: "/home.html" in self.server.seen()))
+        width, height = screen_size()
+        self.assertTrue(wait_for(lambda: near(pixel(width // 2, height // 2), HOME_GREEN)))
+        self.assertEqual(kiosk.end(signal.SIGINT), 0)
+
+        url = self.server.url("home.html")
+        self.server.stop()
+        self.server = Server()  # another port: nothing answers the old one
+        kiosk = self.start([url, ",", "30", ",", "workoffline"])
+        self.assertTrue(wait_for(lambda: near(pixel(width // 2, height // 2), HOME_GREEN)),
+                        "cached homepage not shown offline")
+        self.assertEqual(kiosk.end(), 0)
+
+    def test_unloadable_url_shows_the_error_page_and_runs_on(self):
+        kiosk = self.start(["http://127.0.0.1:1/nothing-here,30"])
+        self.assertIsNotNone(wait_for(presentation_window))
+        time.sleep(3)
+        self.assertIsNone(kiosk.process.poll())
+        self.assertEqual(kiosk.end(), 0)
+
+    def test_command_lines_that_need_the_dialog(self):
+        # Until the settings dialog exists, these print the command-line help
+        # and end with status 2; none may crash or hang.
+        for words in ([], [",,,,,,,,"], ["-platform", "offscreen"], ["--webEngineArgs", "--remote-debugging-port=9"],
+                      ["x" * 100000], ["\u00e9\u4e2d,abc"], [self.server.url("home.html") + ",5"]):
+            with self.subTest(words=str(words)[:40]):
+                kiosk = Kiosk(words, self.cache.name)
+                out, err = kiosk.process.communicate(timeout=30)
+                self.assertEqual(kiosk.process.returncode, 2, err)
+                self.assertIn("quillory.exe URL , MinDelay , allowNewWindows , workOffline , closeOpenWindows , "
+                              "pass:password", err)
+
+    def test_no_remote_debugging_port(self):
+        kiosk = self.start([self.server.url("home.html") + ",30"],
+                           {"QTWEBENGINE_REMOTE_DEBUGGING": "127.0.0.1:9339",
+                            "QTWEBENGINE_CHROMIUM_FLAGS": "--remote-debugging-port=9338 --disable-gpu"})
+        self.assertTrue(wait_for(lambda: "/home.html" in self.server.seen()))
+        time.sleep(1)
+        self.assertFalse(port_listening(9339))
+        self.assertFalse(port_listening(9338))
+        self.assertEqual(kiosk.end(), 0)
+
+    @unittest.skipUnless(os.environ.get("QUILLORY_TEST_WM"), "needs a window manager")
+    def test_window_manager_cannot_close_or_switch_away(self):
+        kiosk = self.start([self.server.url("home.html") + ",30,pass:secret"])
+        window = wait_for(presentation_window)
+        self.assertIsNotNone(window)
+        self.assertTrue(wait_for(lambda: "/home.html" in self.server.seen()))
+        time.sleep(1)
+        subprocess.run(["xdotool", "key", "alt+F4"])
+        subprocess.run(["xdotool", "key", "alt+Tab"])
+        time.sleep(1)
+        self.assertIsNone(kiosk.process.poll())
+        self.assertEqual(presentation_window(), window)
+        # Closing it through the window manager, as a taskbar would, is refused too.
+        subprocess.run(["wmctrl", "-c", "Quillory"], check=True)
+        time.sleep(1)
+        self.assertIsNone(kiosk.process.poll())
+        self.assertEqual(kiosk.end(), 0)
+
+
+if __name__ == "__main__":
+    BINARY = os.path.abspath(sys.argv.pop(1))
+    unittest.main(verbosity=2)
