@@ -1,0 +1,328 @@
+// Checks the Win32 window-function layer against real windows, real keyboard
+// input and a second process, under Windows or Wine.
+
+#include "platform/win32/Win32User32.h"
+
+#include "closing_walk.h"
+#include "recording_window.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+using quillory::WindowHandle;
+using quillory::Win32User32;
+
+namespace {
+
+int passed = 0;
+int failed = 0;
+
+void Check(bool ok, const std::string& what)
+{
+    if (ok) {
+        ++passed;
+    } else {
+        ++failed;
+        std::printf("FAIL: %s\n", what.c_str());
+    }
+}
+
+WindowHandle HandleOf(HWND window)
+{
+    return reinterpret_cast<WindowHandle>(window);
+}
+
+// --- loading user32 ----------------------------------------------------------
+
+// Must run first: nothing in this process has touched the layer before.
+void TestFirstCallLoadsFunctions()
+{
+    const char* title = "Quillory first call";
+    HWND window = CreateRecordingWindow(title, false);
+    const auto length = static_cast<std::int32_t>(std::strlen(title));
+    Win32User32 user32;
+
+    Check(user32.GetWindowTextLengthA(HandleOf(window)) == length, "first call reads the title length");
+
+    char full[64] = {};
+    Check(user32.GetWindowTextA(HandleOf(window), full, length + 1) == length && std::string(full) == title,
+          "a buffer of length + 1 takes the whole title");
+    char cut[5] = {};
+    Check(user32.GetWindowTextA(HandleOf(window), cut, sizeof cut) == 4 && std::string(cut) == "Quil",
+          "a short buffer takes what fits and the terminating NUL");
+    Check(user32.GetWindow(HandleOf(window), GW_HWNDFIRST) != 0, "GetWindow returns a window");
+    DestroyWindow(window);
+}
+
+// --- task-switch keys --------------------------------------------------------
+
+void TestTaskSwitchKeyTable()
+{
+    struct Case {
+        const char* name;
+        DWORD key;
+        bool alt;
+        bool ctrl;
+        bool swallowed;
+    };
+    const Case cases[] = {
+        {"Alt+Tab", VK_TAB, true, false, true},
+        {"Ctrl+Alt+Tab", VK_TAB, true, true, true},
+        {"Alt+Esc", VK_ESCAPE, true, false, true},
+        {"Ctrl+Esc", VK_ESCAPE, false, true, true},
+        {"Ctrl+Alt+Esc", VK_ESCAPE, true, true, true},
+        {"left Windows key", VK_LWIN, false, false, true},
+        {"right Windows key", VK_RWIN, false, false, true},
+        {"Ctrl+left Windows key", VK_LWIN, false, true, true},
+        {"Tab alone", VK_TAB, false, false, false},
+        {"Ctrl+Tab", VK_TAB, false, true, false},
+        {"Esc alone", VK_ESCAPE, false, false, false},
+        {"Alt alone", VK_MENU, true, false, false},
+        {"Alt+F4", VK_F4, true, false, false},
+        {"Alt+Space", VK_SPACE, true, false, false},
+        {"Ctrl+A", 'A', false, true, false},
+        {"applications key", VK_APPS, false, false, false},
+    };
+    for (const Case& c : cases)
+        Check(quillory::IsTaskSwitchKey(c.key, c.alt, c.ctrl) == c.swallowed,
+              std::string(c.name) + (c.swallowed ? " is swallowed" : " passes"));
+}
+
+void TestLockSwitchesOneHook()
+{
+    {
+        Win32User32 user32;
+        BOOL previous = FALSE;
+        Check(!Win32User32::TaskSwitchHookInstalled(), "no hook before the lock");
+        Check(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, quillory::API_TRUE, &previous, 0) != 0,
+              "locking is passed to Windows");
+        Check(Win32User32::TaskSwitchHookInstalled(), "locking installs the hook");
+        user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, quillory::API_TRUE, &previous, 0);
+        Check(Win32User32::TaskSwitchHookInstalled(), "locking again keeps the hook");
+        Check(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, quillory::API_FALSE, &previous, 0) != 0,
+              "unlocking is passed to Windows");
+        Check(!Win32User32::TaskSwitchHookInstalled(), "unlocking removes the hook");
+        user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, quillory::API_TRUE, &previous, 0);
+    }
+    Check(!Win32User32::TaskSwitchHookInstalled(), "the destructor removes the hook of a lock left on");
+}
+
+// Keys are injected from a second thread, because the hook runs on the thread
+// that installed it, and that thread has to pump messages meanwhile.
+DWORD WINAPI SendKeys(void* inputs)
+{
+    auto* sequence = static_cast<std::vector<INPUT>*>(inputs);
+    SendInput(static_cast<UINT>(sequence->size()), sequence->data(), sizeof(INPUT));
+    return 0;
+}
+
+INPUT Key(WORD key, bool up)
+{
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+// The keys that reach the focused window when modifier (0 for none) is held
+// while key is tapped.
+std::vector<UINT> KeysReaching(HWND window, WORD modifier, WORD key)
+{
+    const WORD endMarker = VK_F9;
+    std::vector<INPUT> sequence;
+    if (modifier != 0)
+        sequence.push_back(Key(modifier, false));
+    sequence.push_back(Key(key, false));
+    sequence.push_back(Key(key, true));
+    if (modifier != 0)
+        sequence.push_back(Key(modifier, true));
+    sequence.push_back(Key(endMarker, false));
+    sequence.push_back(Key(endMarker, true));
+
+    SetForegroundWindow(window);
+    SetFocus(window);
+    std::vector<UINT>& keys = LogOf(window).keysDown;
+    keys.clear();
+    HANDLE sender = CreateThread(nullptr, 0, SendKeys, &sequence, 0, nullptr);
+    const bool arrived = PumpMessagesUntil(
+        [&] { return !keys.empty() && keys.back() == endMarker; }, 3000);
+    WaitForSingleObject(sender, 3000);
+    CloseHandle(sender);
+    if (!arrived)
+        return {0xFFFF};  // matches no expectation
+    keys.pop_back();
+    return keys;
+}
+
+void CheckKeys(HWND window, bool lockOn, const char* state)
+{
+    struct Typing {
+        const char* name;
+        WORD modifier;
+        WORD key;
+        bool lockedOut;
+    };
+    const Typing typings[] = {
+        {"A", 0, 'A', false},
+        {"left Windows", 0, VK_LWIN, true},
+        {"right Windows", 0, VK_RWIN, true},
+        {"Alt+Tab", VK_MENU, VK_TAB, true},
+        {"Alt+Esc", VK_MENU, VK_ESCAPE, true},
+        {"Ctrl+Esc", VK_CONTROL, VK_ESCAPE, true},
+        {"Ctrl+Tab", VK_CONTROL, VK_TAB, false},
+        {"Esc", 0, VK_ESCAPE, false},
+        {"Tab", 0, VK_TAB, false},
+    };
+    for (const Typing& typing : typings) {
+        std::vector<UINT> expected;
+        if (typing.modifier != 0)
+            expected.push_back(typing.modifier);
+        if (!(lockOn && typing.lockedOut))
+            expected.push_back(typing.key);
+        const bool swallowed = expected.empty() || expected.back() != typing.key;
+        Check(KeysReaching(window, typing.modifier, typing.key) == expected,
+              std::string(typing.name) + (swallowed ? " is swallowed " : " reaches the window ") + state);
+    }
+}
+
+void TestLockSwallowsTaskSwitchKeys()
+{
+    HWND window = CreateRecordingWindow("Quillory keyboard", true);
+    BOOL previous = FALSE;
+    CheckKeys(window, false, "before any lock");
+    {
+        Win32User32 user32;
+        user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, quillory::API_TRUE, &previous, 0);
+        user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, quillory::API_TRUE, &previous, 0);
+        CheckKeys(window, true, "while locked (locked twice)");
+        // One unlock after two locks: a second, stacked hook would still swallow.
+        user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, quillory::API_FALSE, &previous, 0);
+        CheckKeys(window, false, "after one unlock");
+        user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, quillory::API_TRUE, &previous, 0);
+    }
+    CheckKeys(window, false, "after the layer is destroyed while locked");
+    DestroyWindow(window);
+}
+
+// --- the closing walk --------------------------------------------------------
+
+// Starts marker_process.exe from this program's folder and waits until its
+// windows exist; returns its process handle, or nullptr.
+HANDLE StartMarkerProcess()
+{
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, length);
+    folder.erase(folder.find_last_of("\\/") + 1);
+    const std::string eventName = "QuilloryMarkersReady-" + std::to_string(GetCurrentProcessId());
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
+    std::string commandLine = "\"" + folder + "marker_process.exe\" " + eventName;
+
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        CloseHandle(ready);
+        return nullptr;
+    }
+    CloseHandle(process.hThread);
+    HANDLE waitFor[] = {ready, process.hProcess};
+    const DWORD which = WaitForMultipleObjects(2, waitFor, FALSE, 10000);
+    CloseHandle(ready);
+    if (which != WAIT_OBJECT_0) {
+        TerminateProcess(process.hProcess, 99);
+        CloseHandle(process.hProcess);
+        return nullptr;
+    }
+    return process.hProcess;
+}
+
+void TestClosingWalk()
+{
+    struct Case {
+        std::string title;
+        bool shown;
+        bool marked;
+        HWND window = nullptr;
+    };
+    const std::string marker = "Microsoft Internet Explorer";
+    std::vector<Case> cases = {
+        {marker, true, true},
+        {"Page - " + marker, false, true},
+        {marker + " (hidden)", false, true},
+        // Longer than any fixed buffer, with the marker only at its very end.
+        {std::string(600, 'x') + " - " + marker, true, true},
+        {"microsoft internet explorer", true, false},
+        {"Page - Microsoft Internet Explore", true, false},
+        {"", true, false},
+        {"", false, false},
+        {"Notes", false, false},
+    };
+    HWND own = CreateRecordingWindow("Quillory", true);
+    for (Case& c : cases)
+        c.window = CreateRecordingWindow(c.title.c_str(), c.shown);
+    HANDLE other = StartMarkerProcess();
+    Check(other != nullptr, "the marker process starts and opens its windows");
+    if (other == nullptr)
+        return;
+
+    // Someone else is in front, as when the program is being closed.
+    SetForegroundWindow(cases[4].window);
+    Win32User32 user32;
+    CloseMarkedWindows(user32, HandleOf(own));
+    // Checked at once: Wine keeps no real stacking order, and may hand the
+    // foreground elsewhere when the other process's windows go away.
+    Check(GetForegroundWindow() == own, "the walk brings the program's own window to the foreground");
+
+    PumpMessagesUntil(
+        [&] {
+            for (const Case& c : cases)
+                if (c.marked && !LogOf(c.window).destroyed)
+                    return false;
+            return WaitForSingleObject(other, 0) == WAIT_OBJECT_0;
+        },
+        10000);
+
+    const std::vector<UINT> closeSequence = {WM_CANCELMODE, WM_CLOSE};
+    for (const Case& c : cases) {
+        const std::string name = "\"" + c.title.substr(0, 40) + "\" (" + (c.shown ? "shown" : "hidden") + ")";
+        const WindowLog& log = LogOf(c.window);
+        if (c.marked)
+            Check(log.closeMessages == closeSequence && log.destroyed && !IsWindow(c.window),
+                  name + " gets WM_CANCELMODE, then WM_CLOSE, and closes");
+        else
+            Check(log.closeMessages.empty() && IsWindow(c.window), name + " is left alone");
+    }
+    Check(LogOf(own).closeMessages.empty() && IsWindow(own), "the program's own window is left alone");
+
+    DWORD exitCode = STILL_ACTIVE;
+    if (WaitForSingleObject(other, 0) != WAIT_OBJECT_0)
+        TerminateProcess(other, 99);
+    GetExitCodeProcess(other, &exitCode);
+    CloseHandle(other);
+    Check(exitCode == 0,
+          "the other process's shown and hidden markers get WM_CANCELMODE, then WM_CLOSE, and close (exit code " +
+              std::to_string(exitCode) + ")");
+
+    for (const Case& c : cases)
+        if (IsWindow(c.window))
+            DestroyWindow(c.window);
+    DestroyWindow(own);
+}
+
+}  // namespace
+
+int main()
+{
+    TestFirstCallLoadsFunctions();
+    TestTaskSwitchKeyTable();
+    TestLockSwitchesOneHook();
+    TestLockSwallowsTaskSwitchKeys();
+    TestClosingWalk();
+    std::printf("win32_layer_test: %d passed, %d failed\n", passed, failed);
+    return failed == 0 ? 0 : 1;
+}
