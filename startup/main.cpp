@@ -3,6 +3,7 @@
 #include "identity.h"
 #include "platform/ArgumentText.h"
 #include "platform/BrowserProfile.h"
+#include "platform/DialogFont.h"
 #include "platform/EngineEnvironment.h"
 #include "platform/ProgramEnd.h"
 #include "startup/modInitialise.h"
@@ -31,6 +32,7 @@ int main(int argc, char** argv)
     icon.addFile(QStringLiteral(":/icons/quillory-16.png"));
     icon.addFile(QStringLiteral(":/icons/quillory-32.png"));
     QApplication::setWindowIcon(icon);
+    UseDialogFont();
     // The program ends only in the ways it defines, never because a window closed.
     QApplication::setQuitOnLastWindowClosed(false);
     EndProgramOnTerminationSignals();

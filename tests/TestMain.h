@@ -4,6 +4,7 @@
 // its own so that parallel tests never share a disk cache.
 
 #include "platform/BrowserProfile.h"
+#include "platform/DialogFont.h"
 #include "platform/EngineEnvironment.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@
         {                                                                              \
             QApplication app(argc, argv);                                              \
             QApplication::setApplicationName(QStringLiteral("quillory-tests"));        \
+            quillory::UseDialogFont();                                                 \
             {                                                                          \
                 TestClass test;                                                        \
                 status = QTest::qExec(&test, argc, argv);                              \
