@@ -8,14 +8,25 @@
 
 namespace quillory {
 
+namespace {
+User32* replacement = nullptr;
+}
+
 User32& SystemUser32()
 {
+    if (replacement)
+        return *replacement;
 #ifdef _WIN32
     static Win32User32 user32;
 #else
     static X11User32 user32;
 #endif
     return user32;
+}
+
+void ReplaceSystemUser32(User32* fake)
+{
+    replacement = fake;
 }
 
 }  // namespace quillory

@@ -1,5 +1,6 @@
 #include "presentation/frmBrowser.h"
 
+#include "platform/KeyCodes.h"
 #include "platform/PopupWindow.h"
 #include "platform/ResumeOnError.h"
 #include "platform/Twips.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMouseEvent>
 #include <QTimer>
 #include <string>
 
@@ -40,7 +42,10 @@ FrmBrowser::FrmBrowser(User32& user32, int timerInterval)
     setPalette(black);
     setAutoFillBackground(true);
 
+    // Moves over the uncovered strip arrive even with no button held.
+    setMouseTracking(true);
     tmrTimeout->setInterval(timerInterval);
+    connect(tmrTimeout, &QTimer::timeout, this, &FrmBrowser::tmrTimeout_Timer);
     connect(webBrowser, &WebBrowser::NewWindow2, this, &FrmBrowser::webBrowser_NewWindow2);
     connect(webBrowser, &WebBrowser::NavigateComplete2, this, &FrmBrowser::webBrowser_NavigateComplete2);
 }
@@ -124,6 +129,17 @@ void FrmBrowser::CloseBrowserWindows()
         ResumeOnError([&] { h = user32_.GetWindow(current, GW_HWNDNEXT); });
     }
     ResumeOnError([&] { user32_.SetForegroundWindow(self); });
+}
+
+void FrmBrowser::mouseMoveEvent(QMouseEvent* event)
+{
+    const Qt::MouseButtons buttons = event->buttons();
+    const std::int16_t Button = (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
+                                (buttons & Qt::MiddleButton ? 4 : 0);
+    const QPointF position = event->position();
+    Form_MouseMove(Button, static_cast<std::int16_t>(ShiftMask(event->modifiers())),
+                   static_cast<float>(position.x()) * TwipsPerPixel(),
+                   static_cast<float>(position.y()) * TwipsPerPixel());
 }
 
 void FrmBrowser::closeEvent(QCloseEvent* event)

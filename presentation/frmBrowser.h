@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <cstdint>
 
+class QMouseEvent;
 class QTimer;
 
 namespace quillory {
@@ -43,8 +44,13 @@ public:
     void Form_Load();
     void webBrowser_NewWindow2(QObject** ppDisp, Boolean* Cancel);
     void webBrowser_NavigateComplete2(QObject* pDisp, const QVariant& URL);
+    void tmrTimeout_Timer();
+    // The hot corner that opens the exit prompt. Button and Shift are masks
+    // (1 left, 2 right, 4 middle; 1 Shift, 2 Ctrl, 4 Alt), X and Y in twips.
+    void Form_MouseMove(std::int16_t Button, std::int16_t Shift, float X, float Y);
 
 protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
     // Nothing from outside closes the presentation: not Alt+F4, not the
     // taskbar. The program's own ways out end it.
     void closeEvent(QCloseEvent* event) override;

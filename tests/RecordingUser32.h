@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstring>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -20,12 +21,14 @@ public:
 
     std::vector<Window> windows;  // topmost first
     QStringList calls;
+    // Called with each call as it is recorded, to look at the program's state at that moment.
+    std::function<void(const QString&)> observer;
     // Handles whose title reading throws, to check that a failing step is skipped.
     std::vector<quillory::WindowHandle> unreadable;
 
     quillory::WindowHandle GetWindow(quillory::WindowHandle hWnd, std::uint32_t uCmd) override
     {
-        calls << QStringLiteral("GetWindow %1 %2").arg(hWnd).arg(uCmd);
+        Record(QStringLiteral("GetWindow %1 %2").arg(hWnd).arg(uCmd));
         if (uCmd == quillory::GW_HWNDFIRST)
             return windows.empty() ? 0 : windows.front().handle;
         for (std::size_t i = 0; i + 1 < windows.size(); ++i) {
@@ -58,19 +61,19 @@ public:
 
     std::int32_t PostMessageA(quillory::WindowHandle hWnd, std::uint32_t msg, std::uintptr_t, std::intptr_t) override
     {
-        calls << QStringLiteral("PostMessageA %1 %2").arg(hWnd).arg(msg == quillory::WM_CLOSE ? "WM_CLOSE" : msg == quillory::WM_CANCELMODE ? "WM_CANCELMODE" : "?");
+        Record(QStringLiteral("PostMessageA %1 %2").arg(hWnd).arg(msg == quillory::WM_CLOSE ? "WM_CLOSE" : msg == quillory::WM_CANCELMODE ? "WM_CANCELMODE" : "?"));
         return 1;
     }
 
     std::int32_t SetForegroundWindow(quillory::WindowHandle hWnd) override
     {
-        calls << QStringLiteral("SetForegroundWindow %1").arg(hWnd);
+        Record(QStringLiteral("SetForegroundWindow %1").arg(hWnd));
         return 1;
     }
 
     std::int32_t SystemParametersInfoA(std::uint32_t action, std::uint32_t param, void*, std::uint32_t winIni) override
     {
-        calls << QStringLiteral("SystemParametersInfoA %1 %2 %3").arg(action).arg(param == quillory::API_TRUE ? "TRUE" : param == 0 ? "FALSE" : "?").arg(winIni);
+        Record(QStringLiteral("SystemParametersInfoA %1 %2 %3").arg(action).arg(param == quillory::API_TRUE ? "TRUE" : param == 0 ? "FALSE" : "?").arg(winIni));
         return 1;
     }
 
@@ -86,6 +89,13 @@ public:
     }
 
 private:
+    void Record(const QString& call)
+    {
+        calls << call;
+        if (observer)
+            observer(call);
+    }
+
     const Window* Find(quillory::WindowHandle hWnd) const
     {
         for (const Window& window : windows) {

@@ -1,0 +1,122 @@
+#include "exit/frmPassword.h"
+
+#include "platform/ProgramEnd.h"
+#include "platform/Twips.h"
+#include "platform/User32Provider.h"
+#include "startup/modInitialise.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QScreen>
+
+namespace quillory {
+
+using modInitialise::PresentationSettings;
+
+namespace {
+
+constexpr std::int16_t kEnter = 13;
+constexpr int kMaxPasswordLength = 8;
+
+FrmPassword* instance = nullptr;
+
+}  // namespace
+
+FrmPassword::FrmPassword(User32& user32)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      txtPassword(new QLineEdit(this)),
+      lblPassword(new QLabel(QStringLiteral("Exit password:"), this)),
+      user32_(user32)
+{
+    setObjectName(QStringLiteral("frmPassword"));
+    setWindowTitle(QStringLiteral("Quillory"));
+    setWindowIcon(QApplication::windowIcon());
+    setFixedSize(TwipsRect(0, 0, 3375, 615).size());
+
+    txtPassword->setObjectName(QStringLiteral("txtPassword"));
+    txtPassword->setGeometry(TwipsRect(1320, 165, 1935, 285));
+    txtPassword->setEchoMode(QLineEdit::Password);
+    txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));  // "*"
+    txtPassword->setMaxLength(kMaxPasswordLength);
+    txtPassword->installEventFilter(this);
+
+    lblPassword->setObjectName(QStringLiteral("lblPassword"));
+    lblPassword->setGeometry(TwipsRect(120, 195, 1095, 255));
+    lblPassword->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    setFocusProxy(txtPassword);
+}
+
+void FrmPassword::Form_Load()
+{
+    // Without a password there is nothing to guard: the way out is open.
+    if (PresentationSettings.Password.isEmpty())
+        EndProgram(0);
+}
+
+void FrmPassword::Show()
+{
+    if (!placed_) {
+        placed_ = true;
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        move(screen.center() - rect().center());
+    }
+    show();
+    raise();
+    activateWindow();
+    txtPassword->setFocus();
+}
+
+void FrmPassword::Hide()
+{
+    hide();
+}
+
+void FrmPassword::txtPassword_KeyPress(std::int16_t& KeyAscii)
+{
+    if (KeyAscii != kEnter)
+        return;
+    if (QLocale::system().toLower(txtPassword->text()) == PresentationSettings.Password) {
+        std::int32_t previous = 0;
+        user32_.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_FALSE, &previous, 0);
+        EndProgram(0);
+    } else {
+        Hide();
+    }
+}
+
+bool FrmPassword::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != txtPassword || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+        return false;  // the box takes every other key as typed
+    std::int16_t KeyAscii = kEnter;
+    txtPassword_KeyPress(KeyAscii);
+    return true;
+}
+
+void FrmPassword::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    if (instance == this)
+        instance = nullptr;
+    deleteLater();
+}
+
+FrmPassword& frmPassword()
+{
+    if (!instance) {
+        instance = new FrmPassword(SystemUser32());
+        instance->Form_Load();
+    }
+    return *instance;
+}
+
+}  // namespace quillory

@@ -1,0 +1,45 @@
+#pragma once
+// The exit password prompt. The right password unlocks the keys and ends the
+// program; a wrong one hides the prompt and keeps what was typed.
+
+#include "platform/User32.h"
+
+#include <QWidget>
+#include <cstdint>
+
+class QLabel;
+class QLineEdit;
+
+namespace quillory {
+
+class FrmPassword : public QWidget {
+    Q_OBJECT
+public:
+    explicit FrmPassword(User32& user32);
+
+    QLineEdit* txtPassword;
+    QLabel* lblPassword;
+
+    // Shows the prompt modeless, with no owner; centred on the screen the
+    // first time after it was loaded, where it was left afterwards.
+    void Show();
+    void Hide();
+
+    void Form_Load();
+    void txtPassword_KeyPress(std::int16_t& KeyAscii);
+
+protected:
+    // The close box unloads the prompt: what was typed is gone, and the next
+    // use loads it anew.
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    User32& user32_;
+    bool placed_ = false;
+};
+
+// The program's one prompt, loaded (which runs its Form_Load) on first use.
+FrmPassword& frmPassword();
+
+}  // namespace quillory

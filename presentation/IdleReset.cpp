@@ -1,0 +1,55 @@
+// The idle reset of the presentation window: once the minimum delay has
+// passed since the last completed navigation, back to the homepage.
+
+#include "exit/frmPassword.h"
+#include "platform/ResumeOnError.h"
+#include "platform/WebBrowser.h"
+#include "presentation/frmBrowser.h"
+#include "startup/modInitialise.h"
+
+#include <cfenv>
+#include <cmath>
+#include <limits>
+
+namespace quillory {
+
+using modInitialise::PresentationSettings;
+
+namespace {
+
+// The number of ticks after which the presentation resets: the delay in
+// seconds, rounded to the nearest whole number (ties to even), over 10.
+std::int32_t ResetThreshold(float minDelay)
+{
+    const int previousMode = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const double rounded = std::nearbyint(static_cast<double>(minDelay));
+    std::fesetround(previousMode);
+    if (!(std::abs(rounded) <= std::numeric_limits<std::int32_t>::max()))
+        return 0;  // no delay that large or undefined ever comes: never reset
+    return static_cast<std::int32_t>(rounded) / 10;
+}
+
+}  // namespace
+
+// Runs at every tick; a step that fails is skipped and the next one runs.
+void FrmBrowser::tmrTimeout_Timer()
+{
+    // The count stops at the top of its 16-bit range rather than wrap.
+    if (TickCount < std::numeric_limits<std::int16_t>::max())
+        TickCount = static_cast<std::int16_t>(TickCount + 1);
+    if (TickCount != ResetThreshold(PresentationSettings.MinDelay))
+        return;
+
+    // The timer is not restarted here: the homepage's completed navigation does that.
+    ResumeOnError([&] { webBrowser->Navigate(PresentationSettings.HomepageURL); });
+    TickCount = 0;
+    if (PresentationSettings.CloseOpenWindows != False)
+        ResumeOnError([&] { CloseBrowserWindows(); });
+    if (PasswordShown != False) {
+        ResumeOnError([&] { frmPassword().Hide(); });
+        PasswordShown = False;
+    }
+}
+
+}  // namespace quillory

@@ -1,0 +1,299 @@
+// The idle reset and the exit prompt, driven through their handlers with a
+// recording desktop and real pages from a local server.
+
+#include "LocalServer.h"
+#include "RecordingUser32.h"
+#include "TestMain.h"
+#include "exit/frmPassword.h"
+#include "platform/User32Provider.h"
+#include "platform/WebBrowser.h"
+#include "presentation/frmBrowser.h"
+#include "startup/modInitialise.h"
+
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QWebEngineView>
+#include <memory>
+
+using namespace quillory;
+using namespace quillory::modInitialise;
+
+class ExitAndResetTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void resetThresholds_data();
+    void resetThresholds();
+    void shortDelaysNeverReset();
+    void resetGoesHome();
+    void navigationPutsTheResetOff();
+    void resetOrder();
+    void resetReloadsAClosedPrompt();
+    void hotCorner_data();
+    void hotCorner();
+    void wrongPasswordHidesAndStays();
+    void promptBoxLimits();
+
+private:
+    void LoadForm();
+    // The address the page was last sent to, known as soon as the navigation starts.
+    QString CurrentUrl() const { return form_->webBrowser->findChild<QWebEngineView*>()->page()->requestedUrl().toString(); }
+    void WaitForCompletion(const QString& url);
+
+    LocalServer server_;
+    RecordingUser32 user32_;
+    std::unique_ptr<FrmBrowser> form_;
+};
+
+void ExitAndResetTest::initTestCase()
+{
+    ReplaceSystemUser32(&user32_);
+}
+
+void ExitAndResetTest::init()
+{
+    QVERIFY(server_.Start());
+    PresentationSettings = PresentationSettingsRecord{};
+    PresentationSettings.HomepageURL = server_.Url(QStringLiteral("home.html"));
+    PresentationSettings.MinDelay = 30;
+    PresentationSettings.Password = QStringLiteral("secret");
+    user32_.calls.clear();
+    user32_.observer = nullptr;
+    user32_.windows.clear();
+}
+
+void ExitAndResetTest::cleanup()
+{
+    frmPassword().close();  // unload it: every test starts with a fresh prompt
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    form_.reset();
+    server_.Stop();
+}
+
+void ExitAndResetTest::LoadForm()
+{
+    // A timer that never fires by itself: the tests tick it by hand.
+    form_ = std::make_unique<FrmBrowser>(user32_, 3600 * 1000);
+    form_->Show();
+    WaitForCompletion(PresentationSettings.HomepageURL);
+}
+
+void ExitAndResetTest::WaitForCompletion(const QString& url)
+{
+    QSignalSpy completed(form_->webBrowser, &WebBrowser::NavigateComplete2);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            for (const auto& event : completed)
+                if (event.at(1).value<QVariant>().toString() == url)
+                    return true;
+            return false;
+        }(),
+        15000);
+}
+
+void ExitAndResetTest::resetThresholds_data()
+{
+    QTest::addColumn<float>("delay");
+    QTest::addColumn<int>("ticks");
+    QTest::newRow("10 s") << 10.0f << 1;
+    QTest::newRow("60 s") << 60.0f << 6;
+    QTest::newRow("25 s acts as 20") << 25.0f << 2;
+    QTest::newRow("15 s from the dialog acts as 10") << 15.0f << 1;
+    QTest::newRow("longest") << 32760.0f << 3276;
+}
+
+void ExitAndResetTest::resetThresholds()
+{
+    QFETCH(float, delay);
+    QFETCH(int, ticks);
+    PresentationSettings.MinDelay = delay;
+    PresentationSettings.CloseOpenWindows = True;  // each reset walks the windows: it shows in the calls
+    LoadForm();
+    user32_.calls.clear();
+    for (int tick = 1; tick < ticks; ++tick) {
+        form_->tmrTimeout_Timer();
+        QCOMPARE(int(form_->TickCount), tick);
+    }
+    QVERIFY(user32_.calls.isEmpty());
+    form_->tmrTimeout_Timer();
+    QCOMPARE(int(form_->TickCount), 0);
+    QCOMPARE(user32_.CallsOf(QStringLiteral("SetForegroundWindow")).size(), 1);
+}
+
+void ExitAndResetTest::shortDelaysNeverReset()
+{
+    PresentationSettings.CloseOpenWindows = True;
+    LoadForm();
+    for (float delay : {0.0f, 5.0f, 9.0f}) {
+        PresentationSettings.MinDelay = delay;
+        form_->TickCount = 0;
+        user32_.calls.clear();
+        for (int tick = 0; tick < 40000; ++tick)
+            form_->tmrTimeout_Timer();
+        QCOMPARE(int(form_->TickCount), 32767);  // stops at the top instead of wrapping
+        QVERIFY(user32_.calls.isEmpty());
+    }
+}
+
+void ExitAndResetTest::resetGoesHome()
+{
+    PresentationSettings.MinDelay = 10;
+    LoadForm();
+    const QString next = server_.Url(QStringLiteral("next.html"));
+    form_->webBrowser->Navigate(next);
+    WaitForCompletion(next);
+    QCOMPARE(CurrentUrl(), next);
+
+    QSignalSpy completed(form_->webBrowser, &WebBrowser::NavigateComplete2);
+    form_->tmrTimeout_Timer();
+    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 1, 15000);
+    QCOMPARE(completed.first().at(1).value<QVariant>().toString(), PresentationSettings.HomepageURL);
+    // The completion, not the reset, restarted the timer.
+    QVERIFY(form_->tmrTimeout->remainingTime() > 3590 * 1000);
+}
+
+void ExitAndResetTest::navigationPutsTheResetOff()
+{
+    PresentationSettings.MinDelay = 30;
+    PresentationSettings.CloseOpenWindows = True;
+    LoadForm();
+    form_->tmrTimeout_Timer();
+    form_->tmrTimeout_Timer();  // one tick before the reset
+    const QString next = server_.Url(QStringLiteral("next.html"));
+    form_->webBrowser->Navigate(next);
+    WaitForCompletion(next);
+    QCOMPARE(int(form_->TickCount), 0);
+
+    user32_.calls.clear();
+    form_->tmrTimeout_Timer();
+    form_->tmrTimeout_Timer();
+    QVERIFY(user32_.calls.isEmpty());
+    form_->tmrTimeout_Timer();
+    QVERIFY(!user32_.calls.isEmpty());
+    QCOMPARE(int(form_->TickCount), 0);
+}
+
+void ExitAndResetTest::resetOrder()
+{
+    PresentationSettings.MinDelay = 10;
+    PresentationSettings.CloseOpenWindows = True;
+    LoadForm();
+    const QString next = server_.Url(QStringLiteral("next.html"));
+    form_->webBrowser->Navigate(next);
+    WaitForCompletion(next);
+
+    // The prompt was opened from the hot corner and left open.
+    form_->Form_MouseMove(1, 0, 0, form_->Height() - 1);
+    QVERIFY(frmPassword().isVisible());
+    QCOMPARE(form_->PasswordShown, True);
+
+    // When the windows are walked, the navigation home has started and the
+    // prompt is still up.
+    QString urlWhenWalking;
+    bool promptUpWhenWalking = false;
+    user32_.observer = [&](const QString& call) {
+        if (call.startsWith(QLatin1String("GetWindow")) && call.endsWith(QLatin1String(" 0"))) {
+            urlWhenWalking = CurrentUrl();
+            promptUpWhenWalking = frmPassword().isVisible();
+        }
+    };
+    form_->tmrTimeout_Timer();
+    QCOMPARE(urlWhenWalking, PresentationSettings.HomepageURL);
+    QVERIFY(promptUpWhenWalking);
+    QVERIFY(!frmPassword().isVisible());
+    QCOMPARE(form_->PasswordShown, False);
+}
+
+void ExitAndResetTest::resetReloadsAClosedPrompt()
+{
+    PresentationSettings.MinDelay = 10;
+    LoadForm();
+    form_->Form_MouseMove(1, 0, 0, form_->Height() - 1);
+    frmPassword().txtPassword->setText(QStringLiteral("typed"));
+    frmPassword().close();  // the close box unloads it
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(form_->PasswordShown, True);
+
+    form_->tmrTimeout_Timer();
+    QCOMPARE(form_->PasswordShown, False);
+    QVERIFY(!frmPassword().isVisible());
+    QCOMPARE(frmPassword().txtPassword->text(), QString());  // a fresh prompt, loaded and kept hidden
+}
+
+void ExitAndResetTest::hotCorner_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("shift");
+    QTest::addColumn<float>("x");
+    QTest::addColumn<float>("fromBottom");  // Y = Height - fromBottom
+    QTest::addColumn<bool>("opens");
+    QTest::newRow("left button in the corner") << 1 << 0 << 0.0f << 1.0f << true;
+    QTest::newRow("just inside both edges") << 1 << 0 << 19.5f << 19.5f << true;
+    QTest::newRow("X exactly 20") << 1 << 0 << 20.0f << 1.0f << false;
+    QTest::newRow("Y exactly Height - 20") << 1 << 0 << 0.0f << 20.0f << false;
+    QTest::newRow("right button") << 2 << 0 << 0.0f << 1.0f << false;
+    QTest::newRow("left and right") << 3 << 0 << 0.0f << 1.0f << false;
+    QTest::newRow("left and middle") << 5 << 0 << 0.0f << 1.0f << false;
+    QTest::newRow("no button") << 0 << 0 << 0.0f << 1.0f << false;
+    QTest::newRow("left with Shift") << 1 << 1 << 0.0f << 1.0f << true;
+    QTest::newRow("left with Ctrl") << 1 << 2 << 0.0f << 1.0f << true;
+    QTest::newRow("top-left corner") << 1 << 0 << 0.0f << 10000.0f << false;
+}
+
+void ExitAndResetTest::hotCorner()
+{
+    QFETCH(int, button);
+    QFETCH(int, shift);
+    QFETCH(float, x);
+    QFETCH(float, fromBottom);
+    LoadForm();
+    form_->Form_MouseMove(std::int16_t(button), std::int16_t(shift), x, form_->Height() - fromBottom);
+    QFETCH(bool, opens);
+    QCOMPARE(form_->PasswordShown == True, opens);
+    QCOMPARE(frmPassword().isVisible(), opens);
+    QCOMPARE(user32_.CallsOf(QStringLiteral("SystemParametersInfoA")).size(), 1);  // only the lock at load
+}
+
+void ExitAndResetTest::wrongPasswordHidesAndStays()
+{
+    LoadForm();
+    form_->Form_MouseMove(1, 0, 0, form_->Height() - 1);
+    FrmPassword& prompt = frmPassword();
+    QTRY_VERIFY(prompt.isVisible());
+    QCOMPARE(prompt.windowTitle(), QStringLiteral("Quillory"));
+
+    // Enter on an empty box with a password set: hidden.
+    QTest::keyClick(prompt.txtPassword, Qt::Key_Return);
+    QVERIFY(!prompt.isVisible());
+
+    // A wrong entry: hidden, and still there when the corner opens it again.
+    form_->Form_MouseMove(1, 0, 0, form_->Height() - 1);
+    QVERIFY(prompt.isVisible());
+    QTest::keyClicks(prompt.txtPassword, QStringLiteral("wrong"));
+    QTest::keyClick(prompt.txtPassword, Qt::Key_Enter);
+    QVERIFY(!prompt.isVisible());
+    QCOMPARE(form_->PasswordShown, True);
+    form_->Form_MouseMove(1, 0, 0, form_->Height() - 1);
+    QVERIFY(prompt.isVisible());
+    QCOMPARE(prompt.txtPassword->text(), QStringLiteral("wrong"));
+    QCOMPARE(user32_.CallsOf(QStringLiteral("SystemParametersInfoA")),
+             QStringList{QStringLiteral("SystemParametersInfoA 97 TRUE 0")});
+}
+
+void ExitAndResetTest::promptBoxLimits()
+{
+    LoadForm();
+    form_->Form_MouseMove(1, 0, 0, form_->Height() - 1);
+    FrmPassword& prompt = frmPassword();
+    QTest::keyClicks(prompt.txtPassword, QStringLiteral("123456789"));
+    QCOMPARE(prompt.txtPassword->text(), QStringLiteral("12345678"));
+    QCOMPARE(prompt.txtPassword->displayText(), QStringLiteral("********"));
+    QCOMPARE(prompt.focusWidget(), prompt.txtPassword);
+    QCOMPARE(prompt.size(), QSize(225, 41));  // 3375 x 615 twips at 96 dpi
+    QVERIFY(!prompt.parentWidget());
+}
+
+QUILLORY_TEST_MAIN(ExitAndResetTest)
+#include "test_exit_and_reset.moc"
