@@ -16,6 +16,7 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 BINARY = None
 HOME_GREEN = (0x2A, 0x7D, 0x2A)  # the background of pages/home.html
+NEXT_BLUE = (0x2A, 0x2A, 0x7D)  # the background of pages/next.html
 
 
 def wait_for(predicate, timeout=20.0, step=0.1):
@@ -77,6 +78,34 @@ class Kiosk:
         return self.process.returncode
 
 
+def xdotool(*words):
+    subprocess.run(["xdotool"] + [str(w) for w in words], check=True)
+
+
+def windows_named(pattern):
+    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern],
+                          capture_output=True, text=True).stdout.split()
+
+
+def exit_prompt():
+    """The visible window titled Quillory that is not the full-screen one."""
+    width, height = screen_size()
+    for window in windows_named("^Quillory$"):
+        if window_geometry(window)[2:] != (width, height):
+            return window
+    return None
+
+
+def hot_corner_gesture(start_y=300):
+    """Press at the screen's left edge, hold, drag into the bottom-left corner."""
+    _, height = screen_size()
+    xdotool("mousemove", 0, start_y, "mousedown", 1)
+    xdotool("mousemove", 0, (start_y + height) // 2)
+    xdotool("mousemove", 0, height - 1)
+    time.sleep(0.3)
+    xdotool("mouseup", 1)
+
+
 def presentation_window():
     found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quillory$"],
                            capture_output=True, text=True).stdout.split()
@@ -121,7 +150,9 @@ def port_listening(port):
         return probe.connect_ex(("127.0.0.1", port)) == 0
 
 
-class EndToEnd(unittest.TestCase):
+class KioskCase(unittest.TestCase):
+    """A local server and a cache folder for each test; every kiosk started is ended."""
+
     def setUp(self):
         self.cache = tempfile.TemporaryDirectory()
         self.server = Server()
@@ -137,6 +168,10 @@ class EndToEnd(unittest.TestCase):
         kiosk = Kiosk(command_line_words, self.cache.name, extra_env)
         self.kiosks.append(kiosk)
         return kiosk
+
+
+class EndToEnd(KioskCase):
+    """Start-up and the presentation window."""
 
     def test_presentation_covers_the_screen_and_ends_on_sigterm(self):
         kiosk = self.start([self.server.url("home.html") + ",30"])
@@ -213,6 +248,84 @@ class EndToEnd(unittest.TestCase):
         time.sleep(1)
         self.assertIsNone(kiosk.process.poll())
         self.assertEqual(kiosk.end(), 0)
+
+
+@unittest.skipUnless(os.environ.get("QUILLORY_TEST_WM"), "needs a window manager")
+class ExitAndReset(KioskCase):
+    """The hot corner, the exit prompt and the return home, with real input."""
+
+    def start_presentation(self, options):
+        kiosk = self.start([self.server.url("home.html") + "," + options])
+        self.assertTrue(wait_for(lambda: "/home.html" in self.server.seen()))
+        width, height = screen_size()
+        self.assertTrue(wait_for(lambda: near(pixel(width // 2, height // 2), HOME_GREEN)))
+        return kiosk
+
+    def test_right_password_ends_and_releases_the_keyboard(self):
+        kiosk = self.start_presentation("30,pass:Secret")
+        hot_corner_gesture()
+        self.assertIsNotNone(wait_for(exit_prompt, timeout=5), "the gesture opened no prompt")
+        xdotool("type", "--delay", "50", "SECRET")
+        xdotool("key", "Return")
+        kiosk.process.wait(timeout=20)
+        self.assertEqual(kiosk.process.returncode, 0)
+        self.assertNotIn("secret", kiosk.process.stderr.read().lower())
+        # Nothing holds the keyboard any more: another client's keys get through.
+        self.assertEqual(subprocess.run(["xdotool", "key", "a"]).returncode, 0)
+
+    def test_wrong_password_hides_the_prompt_and_runs_on(self):
+        kiosk = self.start_presentation("30,pass:secret")
+        hot_corner_gesture()
+        prompt = wait_for(exit_prompt, timeout=5)
+        self.assertIsNotNone(prompt)
+        xdotool("type", "--delay", "50", "guess")
+        xdotool("key", "Return")
+        self.assertTrue(wait_for(lambda: exit_prompt() is None, timeout=5))
+        time.sleep(1)
+        self.assertIsNone(kiosk.process.poll())
+
+    def test_moves_that_start_over_the_page_open_nothing(self):
+        kiosk = self.start_presentation("30,pass:secret")
+        _, height = screen_size()
+        xdotool("mousemove", 600, 600, "mousedown", 1)
+        xdotool("mousemove", 0, height - 1)
+        time.sleep(0.3)
+        xdotool("mouseup", 1)
+        xdotool("mousemove", 0, height - 1)
+        time.sleep(1)
+        self.assertIsNone(exit_prompt())
+        self.assertIsNone(kiosk.process.poll())
+
+    def test_no_password_the_corner_ends_at_once(self):
+        kiosk = self.start_presentation("30")
+        hot_corner_gesture()
+        kiosk.process.wait(timeout=20)
+        self.assertEqual(kiosk.process.returncode, 0)
+
+    def test_visitor_is_sent_home_after_one_tick(self):
+        kiosk = self.start_presentation("10")
+        width, height = screen_size()
+        xdotool("mousemove", 250, 250, "click", 1)  # the "Next page" link
+        self.assertTrue(wait_for(lambda: near(pixel(width // 2, height // 2), NEXT_BLUE), timeout=5))
+        clicked = time.monotonic()
+        self.assertTrue(wait_for(lambda: near(pixel(width // 2, height // 2), HOME_GREEN), timeout=25))
+        self.assertGreater(time.monotonic() - clicked, 8)  # one tick of 10 s after the completed navigation
+        self.assertIsNone(kiosk.process.poll())
+
+    def test_allowed_popup_is_closed_at_the_reset(self):
+        kiosk = self.start_presentation("10,allownewwindows,closeopenwindows")
+        xdotool("mousemove", 250, 450, "click", 1)  # the "A new window" link
+        popup = "^Popup page - Microsoft Internet Explorer$"
+        self.assertTrue(wait_for(lambda: windows_named(popup), timeout=10), "the popup did not open")
+        self.assertTrue(wait_for(lambda: not windows_named(popup), timeout=25), "the reset left the popup open")
+        self.assertIsNone(kiosk.process.poll())
+
+    def test_prompt_left_open_is_hidden_at_the_reset(self):
+        kiosk = self.start_presentation("10,pass:secret")
+        hot_corner_gesture()
+        self.assertIsNotNone(wait_for(exit_prompt, timeout=5))
+        self.assertTrue(wait_for(lambda: exit_prompt() is None, timeout=25))
+        self.assertIsNone(kiosk.process.poll())
 
 
 if __name__ == "__main__":
