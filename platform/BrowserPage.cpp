@@ -1,5 +1,7 @@
 #include "platform/BrowserPage.h"
 
+#include "platform/PageGuards.h"
+
 #include <QRandomGenerator>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
@@ -38,8 +40,26 @@ QWebEngineScript DocumentReporter()
 BrowserPage::BrowserPage(QWebEngineProfile* profile, bool reportDocuments, QObject* parent)
     : QWebEnginePage(profile, parent)
 {
+    GuardPage(*this);
     if (reportDocuments)
         scripts().insert(DocumentReporter());
+}
+
+void BrowserPage::javaScriptAlert(const QUrl&, const QString&) {}
+
+bool BrowserPage::javaScriptConfirm(const QUrl&, const QString& msg)
+{
+    return IsLeavePageQuestion(msg);
+}
+
+bool BrowserPage::javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*)
+{
+    return false;
+}
+
+QStringList BrowserPage::chooseFiles(FileSelectionMode, const QStringList&, const QStringList&)
+{
+    return {};
 }
 
 QWebEnginePage* BrowserPage::createWindow(WebWindowType)

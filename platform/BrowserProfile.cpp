@@ -1,5 +1,7 @@
 #include "platform/BrowserProfile.h"
 
+#include "platform/PageGuards.h"
+
 #include <QDir>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -28,6 +30,7 @@ QWebEngineProfile& BrowserProfile()
     // A page's icon is fetched outside the page's own load; offline, it must not be.
     profile->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
     profile->settings()->setAttribute(QWebEngineSettings::TouchIconsEnabled, false);
+    GuardProfile(*profile);
     return *profile;
 }
 

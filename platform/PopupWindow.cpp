@@ -1,6 +1,7 @@
 #include "platform/PopupWindow.h"
 
 #include "platform/BrowserPage.h"
+#include "platform/PageGuards.h"
 
 #include <QApplication>
 #include <QVBoxLayout>
@@ -23,7 +24,7 @@ PopupWindow::PopupWindow(QWebEngineProfile* profile)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
     view_->setPage(page_);
-    view_->setContextMenuPolicy(Qt::NoContextMenu);
+    GuardView(*view_);
     resize(kDefaultSize);
 
     connect(page_, &QWebEnginePage::titleChanged, this, &PopupWindow::UpdateTitle);

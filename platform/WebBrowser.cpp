@@ -1,6 +1,7 @@
 #include "platform/WebBrowser.h"
 
 #include "platform/BrowserPage.h"
+#include "platform/PageGuards.h"
 #include "platform/BrowserProfile.h"
 #include "platform/OfflineMode.h"
 #include "platform/PopupWindow.h"
@@ -23,7 +24,7 @@ WebBrowser::WebBrowser(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
     view_->setPage(page_);
-    view_->setContextMenuPolicy(Qt::NoContextMenu);
+    GuardView(*view_);
     page_->newWindowHandler = [this] { return OpenNewWindow(); };
     connect(page_, &BrowserPage::documentCreated, this,
             [this](const QString& url) { emit NavigateComplete2(page_, QVariant(url)); });
