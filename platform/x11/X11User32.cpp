@@ -1,0 +1,434 @@
+#include "platform/x11/X11User32.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QApplication>
+#include <QTimer>
+#include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quillory {
+namespace {
+
+// xcb hands out malloc'ed replies; this frees them.
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+template <typename T>
+using Reply = std::unique_ptr<T, FreeDeleter>;
+template <typename T>
+Reply<T> owned(T* reply) { return Reply<T>(reply); }
+
+// Properties are read whole; 4 MiB is far beyond any title or list.
+constexpr std::uint32_t kMaxPropertyLongs = 1u << 20;
+// How often to try again for the keyboard while another client holds it.
+constexpr int kGrabRetryMs = 250;
+
+xcb_connection_t* qtConnection() {
+    if (!qGuiApp)
+        return nullptr;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+// X window ids are 32 bits; anything larger cannot be a window.
+xcb_window_t windowId(WindowHandle handle) {
+    return handle <= 0xFFFFFFFFu ? static_cast<xcb_window_t>(handle) : xcb_window_t{XCB_WINDOW_NONE};
+}
+
+// The root window of the screen that DISPLAY names, which Qt opened.
+xcb_window_t rootWindow(xcb_connection_t* c) {
+    char* host = nullptr;
+    int display = 0;
+    int screen = 0;
+    if (xcb_parse_display(nullptr, &host, &display, &screen))
+        std::free(host);
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
+    for (int i = 0; i < screen && it.rem > 1; ++i)
+        xcb_screen_next(&it);
+    return it.data->root;
+}
+
+struct Atoms {
+    xcb_atom_t wmState, netWmName, utf8String, wmProtocols, wmDeleteWindow, netSupported, netSupportingWmCheck,
+        netActiveWindow;
+};
+
+// Interned once per connection, all requests sent before the first reply is read.
+const Atoms& atoms(xcb_connection_t* c) {
+    static xcb_connection_t* internedFor = nullptr;
+    static Atoms cached{};
+    if (internedFor == c)
+        return cached;
+    const std::pair<const char*, xcb_atom_t*> wanted[] = {
+        {"WM_STATE", &cached.wmState},
+        {"_NET_WM_NAME", &cached.netWmName},
+        {"UTF8_STRING", &cached.utf8String},
+        {"WM_PROTOCOLS", &cached.wmProtocols},
+        {"WM_DELETE_WINDOW", &cached.wmDeleteWindow},
+        {"_NET_SUPPORTED", &cached.netSupported},
+        {"_NET_SUPPORTING_WM_CHECK", &cached.netSupportingWmCheck},
+        {"_NET_ACTIVE_WINDOW", &cached.netActiveWindow},
+    };
+    std::vector<xcb_intern_atom_cookie_t> cookies;
+    for (const auto& [name, atom] : wanted)
+        cookies.push_back(xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name));
+    for (std::size_t i = 0; i < cookies.size(); ++i) {
+        auto reply = owned(xcb_intern_atom_reply(c, cookies[i], nullptr));
+        *wanted[i].second = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    }
+    internedFor = c;
+    return cached;
+}
+
+// A 32-bit list property (atoms, window ids); empty when missing, of another
+// type, or when the window is gone.
+std::vector<std::uint32_t> readList32(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property,
+                                      xcb_atom_t type) {
+    auto reply = owned(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, window, property, type, 0, kMaxPropertyLongs), nullptr));
+    if (!reply || reply->type != type || reply->format != 32)
+        return {};
+    const auto* values = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+    return {values, values + xcb_get_property_value_length(reply.get()) / 4};
+}
+
+bool contains(const std::vector<std::uint32_t>& list, std::uint32_t value) {
+    return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+// The title: _NET_WM_NAME (UTF-8) where set, else WM_NAME as stored. False
+// when the window can't be read (it went away).
+bool readTitle(xcb_connection_t* c, xcb_window_t window, std::string& title) {
+    const Atoms& a = atoms(c);
+    auto netCookie = xcb_get_property(c, 0, window, a.netWmName, a.utf8String, 0, kMaxPropertyLongs);
+    auto wmCookie = xcb_get_property(c, 0, window, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, kMaxPropertyLongs);
+    auto net = owned(xcb_get_property_reply(c, netCookie, nullptr));
+    auto wm = owned(xcb_get_property_reply(c, wmCookie, nullptr));
+    if (!net || !wm)
+        return false;
+    title.clear();
+    for (auto* reply : {net.get(), wm.get()}) {
+        const int length = xcb_get_property_value_length(reply);
+        if (reply->format == 8 && length > 0) {
+            title.assign(static_cast<const char*>(xcb_get_property_value(reply)), static_cast<std::size_t>(length));
+            break;
+        }
+    }
+    return true;
+}
+
+struct TopLevel {
+    xcb_window_t frame;   // the root's child: the window manager's frame, or the window itself
+    xcb_window_t client;  // the application's window inside it
+};
+
+// Finds each top-level's client window: the first descendant, breadth-first,
+// carrying WM_STATE (the window manager sets it on each window it manages),
+// else the top-level itself. All top-levels are searched one tree level at a
+// time, so each level costs two round trips whatever the number of windows.
+void findClients(xcb_connection_t* c, std::vector<TopLevel>& topLevels) {
+    struct Candidate {
+        std::size_t topLevel;
+        xcb_window_t window;
+    };
+    const xcb_atom_t wmState = atoms(c).wmState;
+    std::vector<bool> found(topLevels.size(), false);
+    std::vector<Candidate> level;
+    for (std::size_t i = 0; i < topLevels.size(); ++i)
+        level.push_back({i, topLevels[i].frame});
+
+    while (!level.empty()) {
+        std::vector<xcb_get_property_cookie_t> states;
+        for (const Candidate& candidate : level)
+            states.push_back(xcb_get_property(c, 0, candidate.window, wmState, wmState, 0, 0));
+        for (std::size_t i = 0; i < level.size(); ++i) {
+            auto state = owned(xcb_get_property_reply(c, states[i], nullptr));
+            if (state && state->type == wmState && !found[level[i].topLevel]) {
+                found[level[i].topLevel] = true;
+                topLevels[level[i].topLevel].client = level[i].window;
+            }
+        }
+
+        std::vector<Candidate> searched;
+        std::vector<xcb_query_tree_cookie_t> trees;
+        for (const Candidate& candidate : level) {
+            if (!found[candidate.topLevel]) {
+                searched.push_back(candidate);
+                trees.push_back(xcb_query_tree(c, candidate.window));
+            }
+        }
+        std::vector<Candidate> next;
+        for (std::size_t i = 0; i < searched.size(); ++i) {
+            auto tree = owned(xcb_query_tree_reply(c, trees[i], nullptr));
+            if (!tree)
+                continue;
+            const xcb_window_t* children = xcb_query_tree_children(tree.get());
+            for (int k = 0; k < xcb_query_tree_children_length(tree.get()); ++k)
+                next.push_back({searched[i].topLevel, children[k]});
+        }
+        level = std::move(next);
+    }
+}
+
+// All top-level windows, mapped or not, topmost first. The query lists the
+// root's children bottom to top.
+std::vector<TopLevel> topLevelsTopmostFirst(xcb_connection_t* c) {
+    auto tree = owned(xcb_query_tree_reply(c, xcb_query_tree(c, rootWindow(c)), nullptr));
+    if (!tree)
+        return {};
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    std::vector<TopLevel> topLevels;
+    for (int k = xcb_query_tree_children_length(tree.get()) - 1; k >= 0; --k)
+        topLevels.push_back({children[k], children[k]});
+    findClients(c, topLevels);
+    return topLevels;
+}
+
+// The root's child that holds the window (its frame, or the window itself);
+// none when the window is gone.
+xcb_window_t topLevelHolding(xcb_connection_t* c, xcb_window_t window) {
+    for (xcb_window_t current = window;;) {
+        auto tree = owned(xcb_query_tree_reply(c, xcb_query_tree(c, current), nullptr));
+        if (!tree || tree->parent == XCB_WINDOW_NONE)  // gone, or the root itself
+            return XCB_WINDOW_NONE;
+        if (tree->parent == tree->root)
+            return current;
+        current = tree->parent;
+    }
+}
+
+// Sends a 32-bit client message and waits for the server to accept it.
+bool sendClientMessage(xcb_connection_t* c, xcb_window_t destination, std::uint32_t eventMask, xcb_window_t window,
+                       xcb_atom_t type, std::initializer_list<std::uint32_t> data) {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = type;
+    std::copy(data.begin(), data.end(), event.data.data32);
+    auto error = owned(xcb_request_check(
+        c, xcb_send_event_checked(c, 0, destination, eventMask, reinterpret_cast<const char*>(&event))));
+    return !error;
+}
+
+// True when a running window manager handles _NET_ACTIVE_WINDOW. Its check
+// window must name itself too: a window manager that died leaves the root's
+// property behind, pointing at a window that is gone.
+bool windowManagerActivates(xcb_connection_t* c, xcb_window_t root) {
+    const Atoms& a = atoms(c);
+    const auto check = readList32(c, root, a.netSupportingWmCheck, XCB_ATOM_WINDOW);
+    if (check.empty() || check.front() == XCB_WINDOW_NONE)
+        return false;
+    const auto self = readList32(c, check.front(), a.netSupportingWmCheck, XCB_ATOM_WINDOW);
+    if (self.empty() || self.front() != check.front())
+        return false;
+    return contains(readList32(c, root, a.netSupported, XCB_ATOM_ATOM), a.netActiveWindow);
+}
+
+}  // namespace
+
+// Locks the keyboard to this program with an active grab on the root window
+// with owner_events set: keys meant for the program's own windows reach them
+// as usual, while keys meant for any other client are reported on the root,
+// where Qt has no window and drops them. The window manager's Alt+Tab and
+// Alt+F4 are passive grabs, which never fire during an active grab.
+// The root rather than the presentation window: it is always viewable and never
+// re-created, so the grab can't fail or break while that window is hidden or
+// re-created, and keys aimed at other clients' windows aren't typed into the page.
+class X11User32::KeyboardLock final : public QObject, public QAbstractNativeEventFilter {
+public:
+    KeyboardLock() {
+        m_retry.setSingleShot(true);
+        connect(&m_retry, &QTimer::timeout, this, [this] { tryGrab(); });
+    }
+    ~KeyboardLock() override { setLocked(false); }
+
+    bool isLocked() const { return m_locked; }
+
+    void setLocked(bool locked) {
+        if (locked == m_locked)
+            return;
+        m_locked = locked;
+        if (locked) {
+            qApp->installEventFilter(this);
+            qApp->installNativeEventFilter(this);
+            tryGrab();
+            return;
+        }
+        m_retry.stop();
+        if (QCoreApplication* app = QCoreApplication::instance()) {
+            app->removeEventFilter(this);
+            app->removeNativeEventFilter(this);
+        }
+        xcb_connection_t* c = qtConnection();
+        if (m_held && c) {
+            xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
+            xcb_flush(c);
+        }
+        m_held = false;
+    }
+
+protected:
+    // Qt grabs the keyboard for each of the program's popups (menus, combo
+    // lists, a page's select lists) and releases it when the popup closes,
+    // which ends our grab too: take it back.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Hide && watched->isWindowType() &&
+            static_cast<QWindow*>(watched)->type() == Qt::Popup) {
+            m_held = false;
+            m_retry.start(0);
+        }
+        return false;
+    }
+
+    // Taking the grab reports the focus as moving from our window up to the
+    // root, though it stays where it is. Qt would take that for losing the
+    // focus and deactivate the program, so those reports are dropped.
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
+        if (eventType != "xcb_generic_event_t")
+            return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & 0x7f) != XCB_FOCUS_OUT)
+            return false;
+        const auto* focusOut = static_cast<const xcb_focus_out_event_t*>(message);
+        return focusOut->mode == XCB_NOTIFY_MODE_GRAB &&
+               (focusOut->detail == XCB_NOTIFY_DETAIL_ANCESTOR || focusOut->detail == XCB_NOTIFY_DETAIL_VIRTUAL);
+    }
+
+private:
+    // Fails while another client holds the keyboard; tried again until taken.
+    // While one of the program's popups is open, it holds the keyboard for us.
+    void tryGrab() {
+        xcb_connection_t* c = qtConnection();
+        if (!m_locked || m_held || !c)
+            return;
+        if (!QApplication::activePopupWidget()) {
+            auto reply = owned(xcb_grab_keyboard_reply(
+                c, xcb_grab_keyboard(c, 1, rootWindow(c), XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                nullptr));
+            m_held = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+        }
+        if (!m_held)
+            m_retry.start(kGrabRetryMs);
+    }
+
+    bool m_locked = false;  // wanted
+    bool m_held = false;    // our grab is in place
+    QTimer m_retry;
+};
+
+X11User32::X11User32() : m_keyboardLock(std::make_unique<KeyboardLock>()) {}
+
+X11User32::~X11User32() = default;
+
+WindowHandle X11User32::GetWindow(WindowHandle hWnd, std::uint32_t uCmd) {
+    xcb_connection_t* c = qtConnection();
+    if (!c || (uCmd != GW_HWNDFIRST && uCmd != GW_HWNDNEXT))
+        return 0;
+    if (uCmd == GW_HWNDFIRST) {
+        const std::vector<TopLevel> topLevels = topLevelsTopmostFirst(c);
+        return topLevels.empty() ? 0 : topLevels.front().client;
+    }
+    // The window is looked up by the top-level holding it, so the walk goes on
+    // past a window that a window manager is just framing, and ends at one
+    // that went away.
+    const xcb_window_t holder = topLevelHolding(c, windowId(hWnd));
+    if (holder == XCB_WINDOW_NONE)
+        return 0;
+    const std::vector<TopLevel> topLevels = topLevelsTopmostFirst(c);
+    auto current = std::find_if(topLevels.begin(), topLevels.end(),
+                                [holder](const TopLevel& t) { return t.frame == holder; });
+    if (current == topLevels.end() || std::next(current) == topLevels.end())
+        return 0;
+    return std::next(current)->client;
+}
+
+std::int32_t X11User32::GetWindowTextLengthA(WindowHandle hWnd) {
+    xcb_connection_t* c = qtConnection();
+    std::string title;
+    if (!c || !readTitle(c, windowId(hWnd), title))
+        return 0;
+    return static_cast<std::int32_t>(title.size());
+}
+
+std::int32_t X11User32::GetWindowTextA(WindowHandle hWnd, char* lpString, std::int32_t nMaxCount) {
+    xcb_connection_t* c = qtConnection();
+    if (!c || !lpString || nMaxCount <= 0)
+        return 0;
+    std::string title;
+    if (!readTitle(c, windowId(hWnd), title))
+        title.clear();
+    const std::size_t copied = std::min(title.size(), static_cast<std::size_t>(nMaxCount - 1));
+    std::memcpy(lpString, title.data(), copied);
+    lpString[copied] = '\0';
+    return static_cast<std::int32_t>(copied);
+}
+
+std::int32_t X11User32::PostMessageA(WindowHandle hWnd, std::uint32_t Msg, std::uintptr_t, std::intptr_t) {
+    xcb_connection_t* c = qtConnection();
+    if (!c)
+        return 0;
+    // X has no way to cancel another client's mode (an open menu, a mouse
+    // capture); closing the window ends it anyway.
+    if (Msg == WM_CANCELMODE)
+        return 1;
+    const xcb_window_t window = windowId(hWnd);
+    if (Msg != WM_CLOSE || window == XCB_WINDOW_NONE)
+        return 0;
+    // Closing is only asked of windows that take the ICCCM request; none is killed.
+    const Atoms& a = atoms(c);
+    if (!contains(readList32(c, window, a.wmProtocols, XCB_ATOM_ATOM), a.wmDeleteWindow))
+        return 0;
+    return sendClientMessage(c, window, XCB_EVENT_MASK_NO_EVENT, window, a.wmProtocols,
+                             {a.wmDeleteWindow, XCB_CURRENT_TIME})
+               ? 1
+               : 0;
+}
+
+std::int32_t X11User32::SetForegroundWindow(WindowHandle hWnd) {
+    xcb_connection_t* c = qtConnection();
+    const xcb_window_t window = windowId(hWnd);
+    if (!c || window == XCB_WINDOW_NONE)
+        return 0;
+    auto tree = owned(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
+    if (!tree)
+        return 0;
+    if (windowManagerActivates(c, tree->root)) {
+        // Source indication 2 (a pager) says the user asked for it, so the
+        // window manager doesn't refuse it as focus stealing.
+        constexpr std::uint32_t kSourcePager = 2;
+        return sendClientMessage(c, tree->root,
+                                 XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY, window,
+                                 atoms(c).netActiveWindow, {kSourcePager, XCB_CURRENT_TIME, XCB_WINDOW_NONE})
+                   ? 1
+                   : 0;
+    }
+    const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+    auto raise = xcb_configure_window_checked(c, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    auto focus = xcb_set_input_focus_checked(c, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
+    auto raiseError = owned(xcb_request_check(c, raise));
+    auto focusError = owned(xcb_request_check(c, focus));  // fails for an unmapped window
+    return !raiseError && !focusError ? 1 : 0;
+}
+
+std::int32_t X11User32::SystemParametersInfoA(std::uint32_t uiAction, std::uint32_t uiParam, void* pvParam,
+                                              std::uint32_t) {
+    if (!qtConnection() || uiAction != SPI_SETSCREENSAVERRUNNING)
+        return 0;
+    if (pvParam)
+        *static_cast<std::int32_t*>(pvParam) = m_keyboardLock->isLocked() ? 1 : 0;
+    m_keyboardLock->setLocked(uiParam != API_FALSE);
+    return 1;
+}
+
+}  // namespace quillory
