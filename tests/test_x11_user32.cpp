@@ -1,0 +1,603 @@
+// The X11 window functions on a real X server (Xvfb), run once without a
+// window manager and once under openbox (QUILLORY_TEST_WM set), against
+// windows of this process and of another one (x11_window_helper). One more
+// run under the offscreen platform checks that nothing is done there.
+
+#include "platform/x11/X11User32.h"
+
+#include <QtTest>
+#include <QtWidgets>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace quillory;
+
+#define REQUIRE_X11()                                            \
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) \
+    QSKIP("needs an X server")
+
+namespace {
+
+bool underWindowManager() { return qEnvironmentVariableIsSet("QUILLORY_TEST_WM"); }
+
+xcb_connection_t* connection() {
+    return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+}
+
+xcb_window_t root() { return xcb_setup_roots_iterator(xcb_get_setup(connection())).data->root; }
+
+template <typename T>
+struct Freed {
+    explicit Freed(T* p) : reply(p) {}
+    ~Freed() { std::free(reply); }
+    T* operator->() const { return reply; }
+    explicit operator bool() const { return reply != nullptr; }
+    T* reply;
+};
+
+bool isViewable(WindowHandle w) {
+    xcb_connection_t* c = connection();
+    Freed attributes(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr));
+    return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
+bool exists(WindowHandle w) {
+    xcb_connection_t* c = connection();
+    return bool(Freed(xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr)));
+}
+
+xcb_window_t parentOf(WindowHandle w) {
+    xcb_connection_t* c = connection();
+    Freed tree(xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr));
+    return tree ? tree->parent : xcb_window_t{XCB_WINDOW_NONE};
+}
+
+// The root's child holding w: the window manager's frame, or w itself.
+xcb_window_t topLevelHolding(WindowHandle w) {
+    xcb_window_t current = w;
+    for (xcb_window_t parent = parentOf(w); parent != root() && parent != XCB_WINDOW_NONE; parent = parentOf(parent))
+        current = parent;
+    return current;
+}
+
+xcb_atom_t atom(const char* name) {
+    xcb_connection_t* c = connection();
+    Freed reply(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr));
+    return reply->atom;
+}
+
+WindowHandle activeWindow() {
+    xcb_connection_t* c = connection();
+    Freed property(xcb_get_property_reply(
+        c, xcb_get_property(c, 0, root(), atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1), nullptr));
+    if (!property || xcb_get_property_value_length(property.reply) != 4)
+        return 0;
+    return *static_cast<const xcb_window_t*>(xcb_get_property_value(property.reply));
+}
+
+WindowHandle inputFocus() {
+    xcb_connection_t* c = connection();
+    Freed focus(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    return focus ? focus->focus : 0;
+}
+
+// The window that has the user's attention: the window manager's active
+// window under one, else the X input focus.
+WindowHandle foregroundWindow() { return underWindowManager() ? activeWindow() : inputFocus(); }
+
+std::vector<WindowHandle> walk(User32& user32, WindowHandle start) {
+    std::vector<WindowHandle> order;
+    for (WindowHandle h = user32.GetWindow(start, GW_HWNDFIRST); h != 0 && order.size() < 10000;
+         h = user32.GetWindow(h, GW_HWNDNEXT))
+        order.push_back(h);
+    return order;
+}
+
+long positionIn(const std::vector<WindowHandle>& order, WindowHandle h) {
+    auto it = std::find(order.begin(), order.end(), h);
+    return it == order.end() ? -1 : static_cast<long>(it - order.begin());
+}
+
+// Reads a title the way the program does.
+QByteArray titleOf(User32& user32, WindowHandle h) {
+    const std::int32_t length = user32.GetWindowTextLengthA(h);
+    std::string buffer(static_cast<std::size_t>(length) + 1, '\0');
+    const std::int32_t copied = user32.GetWindowTextA(h, buffer.data(), length + 1);
+    return QByteArray(buffer.data(), std::max(copied, 0));
+}
+
+// The program's routine that closes stray browser windows, as it runs it.
+void closeMarkedWindows(User32& user32, WindowHandle self) {
+    for (WindowHandle h = user32.GetWindow(self, GW_HWNDFIRST); h != 0; h = user32.GetWindow(h, GW_HWNDNEXT)) {
+        const QByteArray title = titleOf(user32, h);
+        if (!title.isEmpty() && title != "Quillory" && title.contains("Microsoft Internet Explorer")) {
+            user32.PostMessageA(h, WM_CANCELMODE, 0, 0);
+            user32.PostMessageA(h, WM_CLOSE, 0, 0);
+        }
+    }
+    user32.SetForegroundWindow(self);
+}
+
+int xdotool(const QStringList& arguments) { return QProcess::execute("xdotool", arguments); }
+
+// A top-level window of this process that counts the requests to close it
+// and the times it stopped being the active window.
+class CountingWindow : public QWidget {
+public:
+    explicit CountingWindow(const QString& title) {
+        setWindowTitle(title);
+        resize(240, 160);
+    }
+    int closeRequests = 0;
+    int deactivations = 0;
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        ++closeRequests;
+        QWidget::closeEvent(event);
+    }
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+            ++deactivations;
+        QWidget::changeEvent(event);
+    }
+};
+
+// The program's full-screen frameless window, with a text field that has the focus.
+struct PresentationWindow {
+    PresentationWindow() : window("Quillory"), field(new QLineEdit(&window)) {
+        window.setWindowFlags(Qt::FramelessWindowHint);
+        window.showFullScreen();
+        field->setFocus();
+    }
+    CountingWindow window;
+    QLineEdit* field;
+};
+
+// The other X client, driven through its stdin and stdout.
+class Helper {
+public:
+    Helper() {
+        QObject::connect(&m_process, &QProcess::readyReadStandardOutput, [this] { readLines(); });
+        m_process.start(QStringLiteral(X11_WINDOW_HELPER), {});
+        m_process.waitForStarted();
+    }
+    ~Helper() {
+        m_process.closeWriteChannel();
+        if (!m_process.waitForFinished(3000))
+            m_process.kill();
+    }
+
+    WindowHandle window(const QString& description) { return ask("window " + description).toULong(); }
+    int grab() { return ask("grab").toInt(); }
+    void ungrab() { ask("ungrab"); }
+    // True while someone else (this program) holds the keyboard; a grab the
+    // helper gets to test it is let go at once.
+    bool keyboardTakenElsewhere() {
+        const int status = grab();
+        if (status == XCB_GRAB_STATUS_SUCCESS)
+            ungrab();
+        return status == XCB_GRAB_STATUS_ALREADY_GRABBED;
+    }
+    bool wasClosed(WindowHandle w) const { return m_events.contains("closed " + QString::number(w)); }
+    int closedCount() const { return m_events.filter(QRegularExpression("^closed ")).size(); }
+    int keyCount() const { return m_events.filter(QRegularExpression("^key ")).size(); }
+
+private:
+    // Sends a command and returns the rest of its answer line.
+    QString ask(const QString& command) {
+        const QString word = command.section(' ', 0, 0);
+        m_process.write(command.toUtf8() + '\n');
+        QString answer;
+        const bool answered = QTest::qWaitFor(
+            [&] {
+                auto it = std::find_if(m_answers.begin(), m_answers.end(),
+                                       [&](const QString& line) { return line.section(' ', 0, 0) == word; });
+                if (it == m_answers.end())
+                    return false;
+                answer = it->section(' ', 1);
+                m_answers.erase(it);
+                return true;
+            },
+            5000);
+        if (!answered)
+            qWarning() << "x11_window_helper did not answer" << command;
+        return answer;
+    }
+    void readLines() {
+        while (m_process.canReadLine()) {
+            const QString line = QString::fromUtf8(m_process.readLine()).trimmed();
+            (line.startsWith("closed ") || line.startsWith("key ") ? m_events : m_answers).append(line);
+        }
+    }
+
+    QProcess m_process;
+    QStringList m_answers;
+    QStringList m_events;
+};
+
+}  // namespace
+
+class X11User32Test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void walkFindsEveryTopLevelWithItsTitle();
+    void walkListsTopmostFirst();
+    void walkGoesOnFromInnerWindowsAndEndsAtGoneOnes();
+    void closingRoutineClosesOnlyMarkedWindows();
+    void windowTextFitsTheBuffer();
+    void setForegroundWindowActivatesAndRaises();
+    void lockStopsWindowManagerKeys();
+    void lockKeepsTheProgramsKeysAndDropsOthers();
+    void lockIsTakenBackAfterAPopup();
+    void lockWaitsForAnotherClientsGrabAndIsReleased();
+    void offscreenPlatformDoesNothing();
+};
+
+void X11User32Test::walkFindsEveryTopLevelWithItsTitle() {
+    REQUIRE_X11();
+    X11User32 user32;
+    Helper helper;
+    CountingWindow shown(QStringLiteral("Qt shown – äöü ✓"));
+    shown.show();
+    CountingWindow hidden(QStringLiteral("Qt hidden"));
+    const WindowHandle hiddenId = hidden.winId();  // a native window that is never mapped
+    const WindowHandle helperMapped = helper.window("mapped net closable Helper mapped – ✓");
+    const WindowHandle helperHidden = helper.window("hidden net closable Helper hidden");
+    const WindowHandle helperWmName = helper.window("mapped wm closable Helper WM_NAME only");
+    QVERIFY(QTest::qWaitForWindowExposed(&shown));
+    QTRY_VERIFY(isViewable(helperMapped) && isViewable(helperWmName));
+    if (underWindowManager())  // the root's children are frames here
+        QVERIFY(topLevelHolding(helperMapped) != helperMapped);
+
+    const std::vector<WindowHandle> order = walk(user32, shown.winId());
+    QCOMPARE(std::set<WindowHandle>(order.begin(), order.end()).size(), order.size());
+    const QList<QPair<WindowHandle, QString>> expected = {
+        {shown.winId(), shown.windowTitle()},
+        {hiddenId, hidden.windowTitle()},
+        {helperMapped, QStringLiteral("Helper mapped – ✓")},
+        {helperHidden, QStringLiteral("Helper hidden")},
+        {helperWmName, QStringLiteral("Helper WM_NAME only")},
+    };
+    for (const auto& [window, title] : expected) {
+        QVERIFY2(positionIn(order, window) >= 0, qPrintable(title));
+        QCOMPARE(QString::fromUtf8(titleOf(user32, window)), title);
+    }
+    // The first window doesn't depend on where the walk starts, and a frame
+    // stands for the window in it.
+    QCOMPARE(user32.GetWindow(helperHidden, GW_HWNDFIRST), order.front());
+    QCOMPARE(user32.GetWindow(topLevelHolding(helperMapped), GW_HWNDNEXT),
+             user32.GetWindow(helperMapped, GW_HWNDNEXT));
+}
+
+void X11User32Test::walkListsTopmostFirst() {
+    REQUIRE_X11();
+    X11User32 user32;
+    CountingWindow first(QStringLiteral("first"));
+    CountingWindow second(QStringLiteral("second"));
+    first.show();
+    second.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&first) && QTest::qWaitForWindowExposed(&second));
+    const WindowHandle a = first.winId(), b = second.winId();
+
+    first.raise();
+    QTRY_VERIFY(positionIn(walk(user32, a), a) < positionIn(walk(user32, a), b));
+    second.raise();
+    QTRY_VERIFY(positionIn(walk(user32, a), b) < positionIn(walk(user32, a), a));
+}
+
+void X11User32Test::walkGoesOnFromInnerWindowsAndEndsAtGoneOnes() {
+    REQUIRE_X11();
+    X11User32 user32;
+    CountingWindow stays(QStringLiteral("stays"));
+    stays.winId();
+    // A window inside a top-level, as a client is while the window manager
+    // frames it, goes on from there.
+    auto* inner = new QWidget(&stays);
+    QVERIFY(parentOf(inner->winId()) == stays.winId());
+    QVERIFY(user32.GetWindow(stays.winId(), GW_HWNDNEXT) != 0);
+    QCOMPARE(user32.GetWindow(inner->winId(), GW_HWNDNEXT), user32.GetWindow(stays.winId(), GW_HWNDNEXT));
+
+    auto goes = std::make_unique<CountingWindow>(QStringLiteral("goes"));
+    const WindowHandle gone = goes->winId();  // created last, so topmost: others follow it
+    QVERIFY(user32.GetWindow(gone, GW_HWNDNEXT) != 0);
+    goes.reset();
+    QTRY_VERIFY(!exists(gone));
+    QCOMPARE(user32.GetWindow(gone, GW_HWNDNEXT), WindowHandle(0));
+    QCOMPARE(user32.GetWindowTextLengthA(gone), 0);
+    QCOMPARE(user32.GetWindow(0, GW_HWNDNEXT), WindowHandle(0));
+    QCOMPARE(user32.GetWindow(stays.winId(), 5), WindowHandle(0));  // not a walk command
+}
+
+void X11User32Test::closingRoutineClosesOnlyMarkedWindows() {
+    REQUIRE_X11();
+    X11User32 user32;
+    Helper helper;
+    CountingWindow self(QStringLiteral("Quillory"));
+    CountingWindow marked(QStringLiteral("Start - Microsoft Internet Explorer"));
+    CountingWindow markedHidden(QStringLiteral("Microsoft Internet Explorer"));
+    CountingWindow otherCase(QStringLiteral("microsoft internet explorer"));
+    self.show();
+    marked.show();
+    otherCase.show();
+    markedHidden.winId();
+    const WindowHandle helperMarked = helper.window("mapped net closable Microsoft Internet Explorer - Blank");
+    const WindowHandle helperMarkedHidden = helper.window("hidden wm closable About Microsoft Internet Explorer");
+    const WindowHandle unclosable = helper.window("mapped net plain Microsoft Internet Explorer");
+    const WindowHandle upperCase = helper.window("mapped net closable MICROSOFT INTERNET EXPLORER");
+    const WindowHandle untitled = helper.window("mapped net closable ");
+    const WindowHandle namesake = helper.window("mapped net closable Quillory");
+    for (QWidget* window : {static_cast<QWidget*>(&self), static_cast<QWidget*>(&marked), static_cast<QWidget*>(&otherCase)})
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+    for (WindowHandle window : {helperMarked, unclosable, upperCase, untitled, namesake})
+        QTRY_VERIFY(isViewable(window));
+
+    closeMarkedWindows(user32, self.winId());
+
+    QTRY_VERIFY(helper.wasClosed(helperMarked) && helper.wasClosed(helperMarkedHidden));
+    QTRY_COMPARE(marked.closeRequests, 1);
+    QTRY_COMPARE(markedHidden.closeRequests, 1);
+    QTest::qWait(300);  // time for wrong requests to arrive too
+    QCOMPARE(helper.closedCount(), 2);
+    QCOMPARE(self.closeRequests, 0);
+    QCOMPARE(otherCase.closeRequests, 0);
+    QVERIFY(exists(unclosable));  // asked nothing, and not killed
+    QCOMPARE(user32.PostMessageA(unclosable, WM_CLOSE, 0, 0), 0);
+    QTRY_COMPARE(foregroundWindow(), self.winId());
+}
+
+void X11User32Test::windowTextFitsTheBuffer() {
+    REQUIRE_X11();
+    X11User32 user32;
+    Helper helper;
+    const QByteArray title = QStringLiteral("Grüße, Quillory").toUtf8();
+    const WindowHandle w = helper.window("hidden net closable " + QString::fromUtf8(title));
+    QCOMPARE(user32.GetWindowTextLengthA(w), title.size());
+
+    char buffer[64];
+    auto call = [&](std::int32_t size) {
+        std::fill(std::begin(buffer), std::end(buffer), 'x');
+        return user32.GetWindowTextA(w, buffer, size);
+    };
+    QCOMPARE(call(5), 4);  // cut mid-title, inside the ü too: bytes are counted
+    QCOMPARE(QByteArray(buffer), title.left(4));
+    QCOMPARE(buffer[5], 'x');
+    QCOMPARE(call(title.size() + 1), title.size());
+    QCOMPARE(QByteArray(buffer), title);
+    QCOMPARE(call(sizeof buffer), title.size());
+    QCOMPARE(QByteArray(buffer), title);
+    QCOMPARE(call(1), 0);
+    QCOMPARE(buffer[0], '\0');
+    QCOMPARE(buffer[1], 'x');
+    QCOMPARE(call(0), 0);
+    QCOMPARE(buffer[0], 'x');
+    QCOMPARE(call(-1), 0);
+    QCOMPARE(buffer[0], 'x');
+    QCOMPARE(user32.GetWindowTextA(w, nullptr, 10), 0);
+
+    // A window that can't be read gives an empty title.
+    std::fill(std::begin(buffer), std::end(buffer), 'x');
+    QCOMPARE(user32.GetWindowTextA(0, buffer, sizeof buffer), 0);
+    QCOMPARE(buffer[0], '\0');
+    QCOMPARE(user32.GetWindowTextLengthA(0), 0);
+}
+
+void X11User32Test::setForegroundWindowActivatesAndRaises() {
+    REQUIRE_X11();
+    X11User32 user32;
+    Helper helper;
+    CountingWindow own(QStringLiteral("Foreground own"));
+    own.show();
+    const WindowHandle other = helper.window("mapped net closable Foreground other");
+    QVERIFY(QTest::qWaitForWindowExposed(&own));
+    QTRY_VERIFY(isViewable(other));
+
+    QVERIFY(user32.SetForegroundWindow(other));
+    QTRY_COMPARE(foregroundWindow(), other);
+    QTRY_VERIFY(positionIn(walk(user32, other), other) < positionIn(walk(user32, other), own.winId()));
+
+    QVERIFY(user32.SetForegroundWindow(own.winId()));
+    QTRY_COMPARE(foregroundWindow(), own.winId());
+    QTRY_VERIFY(own.isActiveWindow());
+    QTRY_VERIFY(positionIn(walk(user32, other), own.winId()) < positionIn(walk(user32, other), other));
+
+    if (!underWindowManager()) {
+        // A window manager that died leaves its root properties behind,
+        // naming a check window that is gone: they are not trusted.
+        xcb_connection_t* c = connection();
+        const xcb_window_t gone = xcb_generate_id(c);
+        xcb_create_window(c, XCB_COPY_FROM_PARENT, gone, root(), 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                          XCB_COPY_FROM_PARENT, 0, nullptr);
+        xcb_destroy_window(c, gone);
+        const xcb_atom_t supported = atom("_NET_SUPPORTED"), check = atom("_NET_SUPPORTING_WM_CHECK");
+        const xcb_atom_t activation = atom("_NET_ACTIVE_WINDOW");
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, root(), check, XCB_ATOM_WINDOW, 32, 1, &gone);
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, root(), supported, XCB_ATOM_ATOM, 32, 1, &activation);
+        const auto removeProperties = qScopeGuard([&] {
+            xcb_delete_property(c, root(), check);
+            xcb_delete_property(c, root(), supported);
+            xcb_flush(c);
+        });
+        QVERIFY(user32.SetForegroundWindow(other));
+        QTRY_COMPARE(inputFocus(), other);
+    } else {
+        // Only the window manager brings a minimized window back.
+        own.showMinimized();
+        QTRY_VERIFY(!isViewable(own.winId()));
+        QVERIFY(user32.SetForegroundWindow(own.winId()));
+        QTRY_VERIFY(isViewable(own.winId()));
+        QTRY_COMPARE(activeWindow(), own.winId());
+    }
+    QCOMPARE(user32.SetForegroundWindow(0), 0);
+}
+
+void X11User32Test::lockStopsWindowManagerKeys() {
+    REQUIRE_X11();
+    if (!underWindowManager())
+        QSKIP("needs the window manager");
+    X11User32 user32;
+    Helper helper;
+    PresentationWindow presentation;
+    const WindowHandle other = helper.window("mapped net closable Other program");
+    QVERIFY(QTest::qWaitForWindowExposed(&presentation.window));
+    QTRY_VERIFY(isViewable(other));
+    user32.SetForegroundWindow(presentation.window.winId());
+    QTRY_COMPARE(activeWindow(), presentation.window.winId());
+
+    std::int32_t previous = -1;
+    QVERIFY(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_TRUE, &previous, 0));
+    QCOMPARE(previous, 0);
+    QCOMPARE(xdotool({"key", "alt+Tab"}), 0);
+    QTest::qWait(500);
+    QCOMPARE(activeWindow(), presentation.window.winId());
+    QCOMPARE(xdotool({"key", "alt+F4"}), 0);
+    QTest::qWait(500);
+    QVERIFY(presentation.window.isVisible());
+    QCOMPARE(presentation.window.closeRequests, 0);
+
+    // Once unlocked the same keys work, so it was the lock that stopped them.
+    QVERIFY(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_FALSE, &previous, 0));
+    QCOMPARE(previous, 1);
+    QCOMPARE(xdotool({"key", "alt+Tab"}), 0);
+    QTRY_COMPARE(activeWindow(), other);
+    QCOMPARE(xdotool({"key", "alt+F4"}), 0);
+    QTRY_VERIFY(helper.wasClosed(other));
+}
+
+void X11User32Test::lockKeepsTheProgramsKeysAndDropsOthers() {
+    REQUIRE_X11();
+    X11User32 user32;
+    Helper helper;
+    PresentationWindow presentation;
+    QWidget prompt;
+    prompt.setWindowTitle(QStringLiteral("Exit password"));
+    auto* password = new QLineEdit(&prompt);
+    const WindowHandle other = helper.window("mapped net closable Other program");
+    QVERIFY(QTest::qWaitForWindowExposed(&presentation.window));
+    QTRY_VERIFY(isViewable(other));
+    user32.SetForegroundWindow(presentation.window.winId());
+    QTRY_COMPARE(foregroundWindow(), presentation.window.winId());
+    QTRY_VERIFY(presentation.window.isActiveWindow());
+    const int deactivations = presentation.window.deactivations;
+
+    QVERIFY(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_TRUE, nullptr, 0));
+    QTRY_VERIFY(helper.keyboardTakenElsewhere());
+    // Taking the keyboard leaves the program active, not even for a moment
+    // inactive, and typing where it was.
+    QTest::qWait(600);
+    QCOMPARE(presentation.window.deactivations, deactivations);
+    QCOMPARE(xdotool({"type", "page"}), 0);
+    QTRY_COMPARE(presentation.field->text(), QStringLiteral("page"));
+
+    // Its own other top-level window, once focused, gets the keys.
+    prompt.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&prompt));
+    user32.SetForegroundWindow(prompt.winId());
+    QTRY_VERIFY(prompt.isActiveWindow());
+    QCOMPARE(xdotool({"type", "secret"}), 0);
+    QTRY_COMPARE(password->text(), QStringLiteral("secret"));
+
+    // Keys for another client's window go nowhere.
+    user32.SetForegroundWindow(other);
+    QTRY_COMPARE(foregroundWindow(), other);
+    QCOMPARE(xdotool({"type", "lost"}), 0);
+    QTest::qWait(500);
+    QCOMPARE(helper.keyCount(), 0);
+    QCOMPARE(presentation.field->text(), QStringLiteral("page"));
+    QCOMPARE(password->text(), QStringLiteral("secret"));
+
+    // Unlocked, they reach it: the focus really was there.
+    QVERIFY(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_FALSE, nullptr, 0));
+    QCOMPARE(xdotool({"type", "k"}), 0);
+    QTRY_VERIFY(helper.keyCount() > 0);
+}
+
+void X11User32Test::lockIsTakenBackAfterAPopup() {
+    REQUIRE_X11();
+    X11User32 user32;
+    Helper helper;
+    PresentationWindow presentation;
+    QVERIFY(QTest::qWaitForWindowExposed(&presentation.window));
+    user32.SetForegroundWindow(presentation.window.winId());
+    QTRY_COMPARE(foregroundWindow(), presentation.window.winId());
+    QTRY_VERIFY(presentation.window.isActiveWindow());
+    QVERIFY(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_TRUE, nullptr, 0));
+    QTRY_VERIFY(helper.keyboardTakenElsewhere());
+
+    QMenu menu;
+    menu.addAction(QStringLiteral("One"));
+    menu.addAction(QStringLiteral("Two"));
+    menu.popup(presentation.window.mapToGlobal(QPoint(40, 40)));
+    QVERIFY(QTest::qWaitForWindowExposed(&menu));
+    QCOMPARE(xdotool({"key", "Escape"}), 0);  // Qt closes the menu and lets its keyboard grab go
+    QTRY_VERIFY(!menu.isVisible());
+
+    QTRY_VERIFY(helper.keyboardTakenElsewhere());
+    QCOMPARE(xdotool({"type", "after"}), 0);
+    QTRY_COMPARE(presentation.field->text(), QStringLiteral("after"));
+}
+
+void X11User32Test::lockWaitsForAnotherClientsGrabAndIsReleased() {
+    REQUIRE_X11();
+    X11User32 user32;
+    Helper helper;
+    QCOMPARE(helper.grab(), int(XCB_GRAB_STATUS_SUCCESS));
+    std::int32_t previous = -1;
+    QVERIFY(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_TRUE, &previous, 0));
+    QCOMPARE(previous, 0);
+    QTest::qWait(600);  // a few failed tries
+    helper.ungrab();
+    QTRY_VERIFY(helper.keyboardTakenElsewhere());
+
+    QVERIFY(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_TRUE, &previous, 0));
+    QCOMPARE(previous, 1);
+    QVERIFY(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_FALSE, &previous, 0));
+    QCOMPARE(previous, 1);
+    QCOMPARE(helper.grab(), int(XCB_GRAB_STATUS_SUCCESS));
+    helper.ungrab();
+    QVERIFY(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_FALSE, &previous, 0));
+    QCOMPARE(previous, 0);
+    QCOMPARE(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING + 1, API_TRUE, &previous, 0), 0);
+
+    // Going away while locked lets the keyboard go too.
+    {
+        X11User32 locked;
+        locked.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_TRUE, nullptr, 0);
+        QTRY_VERIFY(helper.keyboardTakenElsewhere());
+    }
+    QCOMPARE(helper.grab(), int(XCB_GRAB_STATUS_SUCCESS));
+}
+
+void X11User32Test::offscreenPlatformDoesNothing() {
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        QSKIP("runs under the offscreen platform");
+    X11User32 user32;
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Microsoft Internet Explorer"));
+    window.show();
+    const WindowHandle h = window.winId();
+    char buffer[8] = "xxxxxxx";
+    std::int32_t previous = -1;
+    QCOMPARE(user32.GetWindow(h, GW_HWNDFIRST), WindowHandle(0));
+    QCOMPARE(user32.GetWindow(h, GW_HWNDNEXT), WindowHandle(0));
+    QCOMPARE(user32.GetWindowTextLengthA(h), 0);
+    QCOMPARE(user32.GetWindowTextA(h, buffer, sizeof buffer), 0);
+    QCOMPARE(user32.PostMessageA(h, WM_CANCELMODE, 0, 0), 0);
+    QCOMPARE(user32.PostMessageA(h, WM_CLOSE, 0, 0), 0);
+    QCOMPARE(user32.SetForegroundWindow(h), 0);
+    QCOMPARE(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_TRUE, &previous, 0), 0);
+    QCOMPARE(previous, -1);
+    QCOMPARE(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_FALSE, &previous, 0), 0);
+    QVERIFY(window.isVisible());
+}
+
+QTEST_MAIN(X11User32Test)
+#include "test_x11_user32.moc"
