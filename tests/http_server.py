@@ -5,6 +5,8 @@ Serves the files of --root, prints "PORT <n>" once it listens, then one line
 "GET <path>" per request it receives, so a test can see what reached it.
 Every file may be cached for an hour, so that offline mode can find it later,
 except those whose name holds "stale": they must be checked again at once.
+Files whose name holds "attachment" are sent as downloads; the path
+/login asks for HTTP authentication.
 It stops by itself after --lifetime seconds, should a test forget it.
 """
 import argparse
@@ -18,10 +20,21 @@ class Handler(http.server.SimpleHTTPRequestHandler):
     def end_headers(self):
         stale = "stale" in self.path
         self.send_header("Cache-Control", "max-age=0" if stale else "max-age=3600")
+        if "attachment" in self.path:
+            self.send_header("Content-Disposition", 'attachment; filename="file.bin"')
         super().end_headers()
 
     def do_GET(self):
         print(f"GET {self.path}", flush=True)
+        if self.path == "/login":
+            body = b"<html><body>login needed</body></html>"
+            self.send_response(401)
+            self.send_header("WWW-Authenticate", 'Basic realm="kiosk"')
+            self.send_header("Content-Type", "text/html")
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+            return
         super().do_GET()
 
     def log_message(self, *args):

@@ -1,0 +1,173 @@
+// What pages may not do in a kiosk, tried with real pages in the real engine:
+// no box, picker, download, other program, device or full screen ever comes
+// up, and nothing stops the control from leaving a page.
+
+#include "LocalServer.h"
+#include "TestMain.h"
+#include "platform/WebBrowser.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QWebEngineView>
+
+using namespace quillory;
+
+namespace {
+
+// Records any URL that the engine hands over to another program.
+class ExternalHandler : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> handed;
+public slots:
+    void open(const QUrl& url) { handed << url; }
+};
+
+}  // namespace
+
+class PageGuardsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void scriptBoxesNeverBlock();
+    void leavingIsNeverStopped();
+    void nothingLeavesThePage();
+    void devicesAndPermissionsDenied();
+    void loginPromptsAndBadCertificatesShowNoBox();
+
+private:
+    void Load(const QString& page);
+    QString Title() const { return view()->title(); }
+    QWebEngineView* view() const { return browser_->findChild<QWebEngineView*>(); }
+    void Click(int x, int y);
+    QList<QWidget*> OtherWindows() const;
+
+    LocalServer server_;
+    QWidget* window_ = nullptr;
+    WebBrowser* browser_ = nullptr;
+};
+
+void PageGuardsTest::init()
+{
+    QVERIFY(server_.Start());
+    window_ = new QWidget;
+    window_->resize(800, 700);
+    browser_ = new WebBrowser(window_);
+    browser_->setWidth(800 * 15);
+    browser_->setHeight(700 * 15);
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_));
+}
+
+void PageGuardsTest::cleanup()
+{
+    delete window_;
+    server_.Stop();
+}
+
+void PageGuardsTest::Load(const QString& page)
+{
+    QSignalSpy completed(browser_, &WebBrowser::NavigateComplete2);
+    browser_->Navigate(server_.Url(page));
+    QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty(), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT(!view()->page()->isLoading(), 15000);
+}
+
+void PageGuardsTest::Click(int x, int y)
+{
+    QWidget* target = view()->focusProxy();
+    QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, QPoint(x, y));
+}
+
+QList<QWidget*> PageGuardsTest::OtherWindows() const
+{
+    QList<QWidget*> others;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget != window_ && widget->isVisible())
+            others << widget;
+    }
+    return others;
+}
+
+void PageGuardsTest::scriptBoxesNeverBlock()
+{
+    // alert, confirm and prompt all return at once: the script runs on.
+    Load(QStringLiteral("dialogs.html"));
+    QTRY_COMPARE_WITH_TIMEOUT(Title(), QStringLiteral("answered false null"), 10000);
+    QVERIFY(OtherWindows().isEmpty());
+}
+
+void PageGuardsTest::leavingIsNeverStopped()
+{
+    Load(QStringLiteral("leave.html"));
+    Click(300, 300);  // a page must have been used before it may ask to stay
+    QTRY_COMPARE_WITH_TIMEOUT(Title(), QStringLiteral("clicked"), 10000);
+    QSignalSpy completed(browser_, &WebBrowser::NavigateComplete2);
+    browser_->Navigate(server_.Url(QStringLiteral("home.html")));
+    QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty(), 10000);
+    QCOMPARE(completed.last().at(1).value<QVariant>().toString(), server_.Url(QStringLiteral("home.html")));
+    QVERIFY(OtherWindows().isEmpty());
+}
+
+void PageGuardsTest::nothingLeavesThePage()
+{
+    ExternalHandler handler;
+    for (const char* scheme : {"mailto", "tel", "quillory-test"})
+        QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &handler, "open");
+    const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    const QStringList before = QDir(downloads).entryList(QDir::Files);
+
+    Load(QStringLiteral("requests.html"));
+    Click(100, 30);   // a file picker
+    Click(100, 130);  // mailto:
+    Click(100, 230);  // a download by Content-Disposition
+    Click(100, 330);  // a download by <a download>
+    Click(100, 530);  // window.print()
+    QTRY_VERIFY_WITH_TIMEOUT(Title().contains(QLatin1String("printed")), 10000);
+    view()->page()->runJavaScript(QStringLiteral("location.href = 'tel:123'; location.href = 'quillory-test:x';"));
+    QTest::qWait(1500);
+
+    QVERIFY(handler.handed.isEmpty());
+    QVERIFY(OtherWindows().isEmpty());
+    QCOMPARE(view()->url(), QUrl(server_.Url(QStringLiteral("requests.html"))));
+    QCOMPARE(QDir(downloads).entryList(QDir::Files), before);
+    for (const char* scheme : {"mailto", "tel", "quillory-test"})
+        QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+}
+
+void PageGuardsTest::devicesAndPermissionsDenied()
+{
+    Load(QStringLiteral("requests.html"));
+    Click(100, 430);  // full screen, with the click's user activation
+    QTRY_VERIFY_WITH_TIMEOUT(Title().contains(QLatin1String("fullscreen-refused")), 10000);
+    view()->page()->runJavaScript(QStringLiteral("askPermissions()"));
+    QTRY_VERIFY_WITH_TIMEOUT(Title().contains(QLatin1String("geo-1")), 10000);  // PERMISSION_DENIED
+    QTRY_VERIFY_WITH_TIMEOUT(Title().contains(QLatin1String("notify-denied")), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(Title().contains(QLatin1String("camera-")), 10000);
+    QVERIFY(!Title().contains(QLatin1String("granted")));
+    QVERIFY(!window_->isFullScreen());
+    QVERIFY(OtherWindows().isEmpty());
+}
+
+void PageGuardsTest::loginPromptsAndBadCertificatesShowNoBox()
+{
+    QSignalSpy completed(browser_, &WebBrowser::NavigateComplete2);
+    browser_->Navigate(server_.Url(QStringLiteral("login")));
+    QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty(), 10000);
+    QTest::qWait(500);
+    QVERIFY(OtherWindows().isEmpty());
+
+    // Our plain HTTP server answers a TLS handshake with garbage: the engine's
+    // error page, and no box.
+    completed.clear();
+    browser_->Navigate(QStringLiteral("https://127.0.0.1:%1/home.html").arg(server_.Port()));
+    QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty(), 10000);
+    QVERIFY(completed.last().at(1).value<QVariant>().toString().startsWith(QLatin1String("chrome-error:")));
+    QVERIFY(OtherWindows().isEmpty());
+}
+
+QUILLORY_TEST_MAIN(PageGuardsTest)
+#include "test_page_guards.moc"
