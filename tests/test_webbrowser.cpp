@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
 #include <QWidget>
 
 using namespace quillory;
@@ -60,6 +62,7 @@ private slots:
     void cleanup();
     void everyFrameCompletes();
     void sameUrlAndFailuresComplete();
+    void blankFramesAndStrictPages();
     void newWindowsCancelledOrOpened();
     void offlineReadsOnlyTheCache();
 
@@ -120,6 +123,35 @@ void WebBrowserTest::sameUrlAndFailuresComplete()
     browser_->Navigate(QStringLiteral(QUILLORY_TESTS_DIR "/pages/next.html"));
     QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 4, 15000);
     QCOMPARE(CompletedUrls(completed).last(), QStringLiteral("file://" QUILLORY_TESTS_DIR "/pages/next.html"));
+}
+
+void WebBrowserTest::blankFramesAndStrictPages()
+{
+    // Every frame starts on an empty about:blank document of the engine's own:
+    // those raise nothing, or each frame would count twice. A frame given its
+    // document inline (srcdoc) completes like any other.
+    QSignalSpy completed(browser_, &WebBrowser::NavigateComplete2);
+    browser_->Navigate(server_.Url(QStringLiteral("blank-frames.html")));
+    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 2, 15000);
+    QTest::qWait(500);
+    QCOMPARE(CompletedUrls(completed),
+             QStringList({server_.Url(QStringLiteral("blank-frames.html")), QStringLiteral("about:srcdoc")}));
+
+    // A page the program sends to about:blank itself completes.
+    completed.clear();
+    browser_->Navigate(QStringLiteral("about:blank"));
+    QTRY_COMPARE_WITH_TIMEOUT(CompletedUrls(completed), QStringList{QStringLiteral("about:blank")}, 15000);
+
+    // A page's strict content security policy (which here also refuses its
+    // frame) and pages without scripts still report.
+    completed.clear();
+    browser_->Navigate(server_.Url(QStringLiteral("strict.html")));
+    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 2, 15000);
+    QCOMPARE(completed.first().at(1).value<QVariant>().toString(), server_.Url(QStringLiteral("strict.html")));
+    browser_->findChild<QWebEngineView*>()->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    completed.clear();
+    browser_->Navigate(server_.Url(QStringLiteral("frames.html")));
+    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 4, 15000);
 }
 
 void WebBrowserTest::newWindowsCancelledOrOpened()
