@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 
 namespace quillory {
@@ -47,8 +48,10 @@ float ScreenHeightTwips()
 
 QRect TwipsRect(float left, float top, float width, float height)
 {
-    const int x0 = TwipsToPixels(left);
-    const int y0 = TwipsToPixels(top);
+    // A control placed off the container's edge stays off it, however coarse
+    // the pixels: at least one pixel.
+    const int x0 = left > 0 ? std::max(1, TwipsToPixels(left)) : TwipsToPixels(left);
+    const int y0 = top > 0 ? std::max(1, TwipsToPixels(top)) : TwipsToPixels(top);
     const int x1 = TwipsToPixels(left + width);
     const int y1 = TwipsToPixels(top + height);
     return QRect(x0, y0, x1 - x0, y1 - y0);

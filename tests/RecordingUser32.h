@@ -25,6 +25,8 @@ public:
     std::function<void(const QString&)> observer;
     // Handles whose title reading throws, to check that a failing step is skipped.
     std::vector<quillory::WindowHandle> unreadable;
+    // Functions that throw after being recorded, to check that a failing step is skipped.
+    QStringList failingCalls;
 
     quillory::WindowHandle GetWindow(quillory::WindowHandle hWnd, std::uint32_t uCmd) override
     {
@@ -94,6 +96,8 @@ private:
         calls << call;
         if (observer)
             observer(call);
+        if (failingCalls.contains(call.section(QLatin1Char(' '), 0, 0)))
+            throw std::runtime_error("failing call");
     }
 
     const Window* Find(quillory::WindowHandle hWnd) const

@@ -31,6 +31,7 @@ private slots:
     void navigationPutsTheResetOff();
     void resetOrder();
     void resetReloadsAClosedPrompt();
+    void failingStepDoesNotStopTheReset();
     void hotCorner_data();
     void hotCorner();
     void wrongPasswordHidesAndStays();
@@ -147,7 +148,9 @@ void ExitAndResetTest::resetGoesHome()
     QCOMPARE(CurrentUrl(), next);
 
     QSignalSpy completed(form_->webBrowser, &WebBrowser::NavigateComplete2);
+    QTest::qWait(1200);
     form_->tmrTimeout_Timer();
+    QVERIFY(form_->tmrTimeout->remainingTime() < 3599 * 1000);  // the reset itself restarts nothing
     QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 1, 15000);
     QCOMPARE(completed.first().at(1).value<QVariant>().toString(), PresentationSettings.HomepageURL);
     // The completion, not the reset, restarted the timer.
@@ -220,6 +223,22 @@ void ExitAndResetTest::resetReloadsAClosedPrompt()
     QCOMPARE(form_->PasswordShown, False);
     QVERIFY(!frmPassword().isVisible());
     QCOMPARE(frmPassword().txtPassword->text(), QString());  // a fresh prompt, loaded and kept hidden
+}
+
+void ExitAndResetTest::failingStepDoesNotStopTheReset()
+{
+    PresentationSettings.MinDelay = 10;
+    PresentationSettings.CloseOpenWindows = True;
+    LoadForm();
+    form_->Form_MouseMove(1, 0, 0, form_->Height() - 1);
+    user32_.failingCalls = {QStringLiteral("GetWindow")};
+    form_->tmrTimeout_Timer();
+    user32_.failingCalls.clear();
+    QCOMPARE(int(form_->TickCount), 0);
+    QVERIFY(!frmPassword().isVisible());
+    QCOMPARE(form_->PasswordShown, False);
+    // The walk that failed still brought the presentation forward.
+    QCOMPARE(user32_.CallsOf(QStringLiteral("SetForegroundWindow")).size(), 1);
 }
 
 void ExitAndResetTest::hotCorner_data()
