@@ -38,7 +38,15 @@ void OfflineMode::setOffline(bool offline)
     ready_ = false;
     emulationSent_ = false;
     proxyTaken_ = false;
-    QNetworkProxy::setApplicationProxy(offline ? kProxyToNowhere : QNetworkProxy(QNetworkProxy::NoProxy));
+    // Offline, the proxy to nowhere stands in for the operator's own; back
+    // online, the operator's comes back.
+    if (offline) {
+        if (QNetworkProxy::applicationProxy() != kProxyToNowhere)
+            operatorProxy_ = QNetworkProxy::applicationProxy();
+        QNetworkProxy::setApplicationProxy(kProxyToNowhere);
+    } else {
+        QNetworkProxy::setApplicationProxy(operatorProxy_);
+    }
     SendThrowawayRequest();
     if (!devTools_) {
         devTools_ = new QWebEnginePage(page_->profile(), this);

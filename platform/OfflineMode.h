@@ -8,6 +8,7 @@
 // - an application proxy that points nowhere, for what the emulation does not
 //   cover (frame documents, new windows): nothing reaches the network.
 
+#include <QNetworkProxy>
 #include <QObject>
 
 class QWebEnginePage;
@@ -35,6 +36,7 @@ private:
     QWebEnginePage* page_;
     QWebEnginePage* devTools_ = nullptr;
     QWebEnginePage* throwaway_ = nullptr;
+    QNetworkProxy operatorProxy_{QNetworkProxy::DefaultProxy};
     bool offline_ = false;
     bool ready_ = true;
     bool emulationSent_ = false;

@@ -1,7 +1,9 @@
 // Drives one browser control in a window and prints its events, one a line:
 //   NavigateComplete2 <url>
 //   NewWindow2 cancelled|allowed
-// Usage: browser_probe [--offline] [--allow-new-windows] [--seconds S] URL [URL...]
+// Usage: browser_probe [--offline] [--allow-new-windows] [--seconds S] [--step MS] [--proxy PORT] URL...
+// --proxy sends every request through an HTTP proxy on 127.0.0.1, as an
+// operator's network may.
 // The URLs are navigated to one after another, each once the previous one has
 // completed its first navigation (or after --step milliseconds).
 // Used by the tests to see the control across separate runs of a process.
@@ -11,6 +13,7 @@
 #include "platform/WebBrowser.h"
 
 #include <QApplication>
+#include <QNetworkProxy>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
@@ -38,6 +41,9 @@ int main(int argc, char** argv)
             seconds = args[++i].toDouble();
         else if (args[i] == QLatin1String("--step") && i + 1 < args.size())
             stepMs = args[++i].toInt();
+        else if (args[i] == QLatin1String("--proxy") && i + 1 < args.size())
+            QNetworkProxy::setApplicationProxy(
+                QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), args[++i].toUShort()));
         else
             urls << args[i];
     }

@@ -6,7 +6,9 @@ Serves the files of --root, prints "PORT <n>" once it listens, then one line
 Every file may be cached for an hour, so that offline mode can find it later,
 except those whose name holds "stale": they must be checked again at once.
 Files whose name holds "attachment" are sent as downloads; the path
-/login asks for HTTP authentication.
+/login asks for HTTP authentication. Asked as a proxy ("GET http://any.host/x"),
+it serves its own files whatever the host, so that a browser can reach it under
+any name.
 It stops by itself after --lifetime seconds, should a test forget it.
 """
 import argparse
@@ -26,6 +28,8 @@ class Handler(http.server.SimpleHTTPRequestHandler):
 
     def do_GET(self):
         print(f"GET {self.path}", flush=True)
+        if "://" in self.path:
+            self.path = "/" + self.path.split("://", 1)[1].partition("/")[2]
         if self.path == "/login":
             body = b"<html><body>login needed</body></html>"
             self.send_response(401)

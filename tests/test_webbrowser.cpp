@@ -41,6 +41,7 @@ QStringList RunProbe(const QStringList& arguments, const QString& cacheHome)
     QProcess probe;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), cacheHome);
+
     probe.setProcessEnvironment(environment);
     probe.start(QStringLiteral(QUILLORY_PROBE), arguments);
     if (!probe.waitForFinished(60000))
@@ -184,30 +185,43 @@ void WebBrowserTest::newWindowsCancelledOrOpened()
 void WebBrowserTest::offlineReadsOnlyTheCache()
 {
     QTemporaryDir cacheHome;
-    const QString frames = server_.Url(QStringLiteral("frames.html"));
-    const QString never = server_.Url(QStringLiteral("next.html?never-cached"));
+    // The engine never sends requests for loopback addresses through a proxy,
+    // and offline mode works by taking the proxy's place. So the probe reaches
+    // the test server as a kiosk on a proxied network reaches a real site: by
+    // name, through the server acting as its proxy.
+    const auto url = [](const char* path) { return QStringLiteral("http://kiosk.test/%1").arg(QLatin1String(path)); };
+    const QStringList proxy{QStringLiteral("--proxy"), QString::number(server_.Port())};
+    const QString frames = url("frames.html");
+    const QString extras = url("offline-extras.html");
+    const QString never = url("next.html?never-cached");
+    const QStringList seconds{QStringLiteral("--seconds"), QStringLiteral("5"), QStringLiteral("--step"),
+                              QStringLiteral("2000")};
 
-    // First run, online: the page and its frames reach the cache.
-    QStringList events = RunProbe({QStringLiteral("--seconds"), QStringLiteral("4"), frames}, cacheHome.path());
-    QCOMPARE(events.size(), 4);
-    QVERIFY(server_.Requests().contains(QStringLiteral("/frames.html")));
+    // First run, online: the pages and their frames reach the cache.
+    QStringList events = RunProbe(proxy + seconds + QStringList{frames, extras}, cacheHome.path());
+    QVERIFY(events.contains(QStringLiteral("NavigateComplete2 ") + extras));
+    QVERIFY(server_.Requests().contains(frames));
 
     // Second run, offline, with the server gone: the cached page still shows.
     const int port = server_.Port();
     server_.Stop();
-    events = RunProbe({QStringLiteral("--offline"), QStringLiteral("--seconds"), QStringLiteral("4"), frames},
+    events = RunProbe(proxy + QStringList{QStringLiteral("--offline"), QStringLiteral("--seconds"),
+                                          QStringLiteral("4"), frames},
                       cacheHome.path());
     QCOMPARE(events.value(0), QStringLiteral("NavigateComplete2 ") + frames);
     QCOMPARE(events.size(), 4);
     QVERIFY(!events.join(QLatin1Char(' ')).contains(QLatin1String("chrome-error")));
 
     // Third run, offline, server back: a page never cached shows the error
-    // page, and no request reaches the server.
+    // page; a cached page's new frame and new window, at addresses never
+    // cached, fail too. No request reaches the server.
     QVERIFY(server_.Start(port));
-    events = RunProbe({QStringLiteral("--offline"), QStringLiteral("--seconds"), QStringLiteral("4"), never},
+    events = RunProbe(proxy + QStringList{QStringLiteral("--offline"), QStringLiteral("--allow-new-windows")} +
+                          seconds + QStringList{never, extras},
                       cacheHome.path());
-    QCOMPARE(events.size(), 1);
-    QVERIFY(events.first().startsWith(QLatin1String("NavigateComplete2 chrome-error:")));
+    QVERIFY(events.value(0).startsWith(QLatin1String("NavigateComplete2 chrome-error:")));
+    QVERIFY(events.contains(QStringLiteral("NavigateComplete2 ") + extras));
+    QVERIFY(events.contains(QStringLiteral("NewWindow2 allowed")));
     QCOMPARE(server_.Requests(), QStringList());
 }
 
