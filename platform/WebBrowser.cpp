@@ -5,6 +5,7 @@
 #include "platform/BrowserProfile.h"
 #include "platform/OfflineMode.h"
 #include "platform/PopupWindow.h"
+#include "platform/RendererWatchdog.h"
 #include "platform/Twips.h"
 
 #include <QDir>
@@ -18,7 +19,8 @@ WebBrowser::WebBrowser(QWidget* parent)
     : QWidget(parent),
       view_(new QWebEngineView(this)),
       page_(new BrowserPage(&BrowserProfile(), true, this)),
-      offline_(new OfflineMode(page_, this))
+      offline_(new OfflineMode(page_, this)),
+      watchdog_(new RendererWatchdog(page_, this))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -26,8 +28,10 @@ WebBrowser::WebBrowser(QWidget* parent)
     view_->setPage(page_);
     GuardView(*view_);
     page_->newWindowHandler = [this] { return OpenNewWindow(); };
-    connect(page_, &BrowserPage::documentCreated, this,
-            [this](const QString& url) { emit NavigateComplete2(page_, QVariant(url)); });
+    connect(page_, &BrowserPage::documentCreated, this, [this](const QString& url) {
+        watchdog_->DocumentCreated();
+        emit NavigateComplete2(page_, QVariant(url));
+    });
     connect(offline_, &OfflineMode::ready, this, &WebBrowser::StartPendingNavigation);
 }
 
@@ -54,7 +58,9 @@ void WebBrowser::StartPendingNavigation()
         return;
     hasPendingUrl_ = false;
     // Like the old control, take a URL or a file path.
-    page_->load(QUrl::fromUserInput(pendingUrl_, QDir::currentPath(), QUrl::AssumeLocalFile));
+    const QUrl url = QUrl::fromUserInput(pendingUrl_, QDir::currentPath(), QUrl::AssumeLocalFile);
+    page_->load(url);
+    watchdog_->Watch(url);
 }
 
 void WebBrowser::setOffline(bool offline)

@@ -20,6 +20,7 @@ namespace quillory {
 class BrowserPage;
 class OfflineMode;
 class PopupWindow;
+class RendererWatchdog;
 
 class WebBrowser : public QWidget {
     Q_OBJECT
@@ -64,6 +65,7 @@ private:
     QWebEngineView* view_;
     BrowserPage* page_;
     OfflineMode* offline_;
+    RendererWatchdog* watchdog_;
     QList<QPointer<PopupWindow>> popups_;
     QString pendingUrl_;
     bool hasPendingUrl_ = false;

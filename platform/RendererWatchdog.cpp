@@ -1,0 +1,85 @@
+#include "platform/RendererWatchdog.h"
+
+#include <QTimer>
+#include <QWebEnginePage>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <csignal>
+#include <sys/types.h>
+#endif
+
+namespace quillory {
+
+namespace {
+
+void EndProcess(qint64 pid)
+{
+    if (pid <= 0)
+        return;
+#ifdef Q_OS_WIN
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid))) {
+        TerminateProcess(process, 1);
+        CloseHandle(process);
+    }
+#else
+    ::kill(static_cast<pid_t>(pid), SIGKILL);
+#endif
+}
+
+}  // namespace
+
+RendererWatchdog::RendererWatchdog(QWebEnginePage* page, QObject* parent)
+    : QObject(parent), page_(page), patience_(new QTimer(this)), answerTime_(new QTimer(this))
+{
+    patience_->setSingleShot(true);
+    patience_->setInterval(kPatience);
+    answerTime_->setSingleShot(true);
+    answerTime_->setInterval(kAnswerTime);
+    connect(patience_, &QTimer::timeout, this, &RendererWatchdog::AskRenderer);
+    connect(answerTime_, &QTimer::timeout, this, &RendererWatchdog::EndHungRenderer);
+    // Once the hung renderer is gone, the navigation starts again in a new one.
+    connect(page_, &QWebEnginePage::renderProcessTerminated, this, [this] {
+        if (!restartPending_)
+            return;
+        restartPending_ = false;
+        page_->load(url_);
+        patience_->start();
+    });
+}
+
+void RendererWatchdog::Watch(const QUrl& url)
+{
+    url_ = url;
+    answerTime_->stop();
+    patience_->start();
+}
+
+void RendererWatchdog::DocumentCreated()
+{
+    patience_->stop();
+    answerTime_->stop();
+}
+
+void RendererWatchdog::AskRenderer()
+{
+    const quint64 question = ++question_;
+    answerTime_->start();
+    page_->runJavaScript(QStringLiteral("0"), [this, question](const QVariant&) {
+        if (question != question_)
+            return;
+        // A renderer that answers is alive; the page is only slow to come.
+        answerTime_->stop();
+        patience_->start();
+    });
+}
+
+void RendererWatchdog::EndHungRenderer()
+{
+    ++question_;  // an answer that comes after all no longer counts
+    restartPending_ = true;
+    EndProcess(page_->renderProcessPid());
+}
+
+}  // namespace quillory
