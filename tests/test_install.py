@@ -22,7 +22,9 @@ class Install(unittest.TestCase):
         with tempfile.TemporaryDirectory() as stage, tempfile.TemporaryDirectory() as cache:
             subprocess.run(["cmake", "--install", BUILD, "--prefix", stage], check=True, capture_output=True)
             for path in ("bin/quillory", "bin/index.htm", "share/applications/quillory.desktop",
-                         "share/icons/hicolor/16x16/apps/quillory.png", "share/icons/hicolor/32x32/apps/quillory.png"):
+                         "share/icons/hicolor/16x16/apps/quillory.png", "share/icons/hicolor/32x32/apps/quillory.png",
+                         "share/quillory/quillory-session", "share/quillory/quillory-kiosk.service",
+                         "share/quillory/10-quillory-kiosk.conf"):
                 self.assertTrue(os.path.isfile(os.path.join(stage, path)), path)
             self.assertTrue(os.access(os.path.join(stage, "bin/quillory"), os.X_OK))
             with open(os.path.join(stage, "share/applications/quillory.desktop")) as desktop:
