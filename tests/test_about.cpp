@@ -1,0 +1,287 @@
+// The About box: opened modally from the settings dialog's credit label, a
+// fresh load of index.htm from the program's folder at every opening, the
+// four ways to close it, and the arrow pointer its margins switch on.
+
+#include "TestMain.h"
+#include "about/frmAbout.h"
+#include "dialog/TextBox.h"
+#include "dialog/frmURLPrompt.h"
+#include "platform/Twips.h"
+#include "platform/WebBrowser.h"
+#include "startup/modInitialise.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QWebEngineView>
+#include <QWindow>
+#include <functional>
+#include <memory>
+
+using namespace quillory;
+
+namespace {
+
+QString PagePath()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/index.htm");
+}
+
+QString PageTitle(const FrmAbout* about)
+{
+    return about->webBrowser->findChild<QWebEngineView*>()->title();
+}
+
+// The box's page has been loaded from the program's folder, or failed to.
+bool PageLoaded(const FrmAbout* about)
+{
+    const QWebEngineView* view = about->webBrowser->findChild<QWebEngineView*>();
+    return view->url() == QUrl::fromLocalFile(PagePath()) && !view->page()->isLoading();
+}
+
+// The About box on the screen, if any.
+FrmAbout* ShownAbout()
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* about = qobject_cast<FrmAbout*>(window); about && about->isVisible())
+            return about;
+    }
+    return nullptr;
+}
+
+// What a test saw of the About box while it was open.
+struct Opening {
+    QPointer<FrmAbout> about;
+    bool modal = false;
+    bool okHasFocus = false;
+    bool centred = false;
+    bool dialogTookAClick = false;
+    QString title;
+};
+
+}  // namespace
+
+class AboutTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+    void arrowAfterAMoveOverTheMargin();
+    void loadsThePageBesideTheProgram();
+    void opensModallyFromTheCreditLabel_data();
+    void opensModallyFromTheCreditLabel();
+    void loadsAgainAtEachOpening();
+    void opensAndClosesWithoutThePage();
+
+private:
+    // Expanded, as the credit label needs.
+    FrmURLPrompt* OpenDialog();
+    // Clicks the credit label; `act` runs while the About box is open and
+    // must close it. Returns once the click has returned.
+    Opening ClickCredits(const std::function<void(FrmAbout*)>& act);
+
+    std::unique_ptr<FrmURLPrompt> dialog_;
+};
+
+void AboutTest::initTestCase()
+{
+    // The page ships beside the program; here the program is this test.
+    QFile::remove(PagePath());
+    QVERIFY(QFile::copy(QStringLiteral(QUILLORY_TESTS_DIR "/../resources/index.htm"), PagePath()));
+}
+
+void AboutTest::cleanup()
+{
+    dialog_.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+FrmURLPrompt* AboutTest::OpenDialog()
+{
+    modInitialise::PresentationSettings = modInitialise::PresentationSettingsRecord{};
+    dialog_ = std::make_unique<FrmURLPrompt>();
+    dialog_->Form_Load();
+    dialog_->cmdMore_Click();
+    dialog_->show();
+    dialog_->activateWindow();
+    if (!QTest::qWaitForWindowActive(dialog_.get()))
+        return nullptr;
+    return dialog_.get();
+}
+
+Opening AboutTest::ClickCredits(const std::function<void(FrmAbout*)>& act)
+{
+    // The box's modal loop runs inside the click; this looks at the box from
+    // a timer in that loop, step by step, without waiting in place.
+    Opening seen;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, [&] {
+        FrmAbout* about = ShownAbout();
+        if (!about)
+            return;
+        if (!seen.about) {
+            seen.about = about;
+            seen.modal = about->windowModality() == Qt::ApplicationModal && QApplication::activeModalWidget() == about;
+            seen.centred =
+                (about->frameGeometry().center() - dialog_->frameGeometry().center()).manhattanLength() <= 2;
+            // The dialog below takes no input meanwhile: a click that comes
+            // from the window system, as a person's would, is refused.
+            QTest::mouseClick(dialog_->windowHandle(), Qt::LeftButton, {},
+                              dialog_->txtPassword->mapTo(dialog_.get(), dialog_->txtPassword->rect().center()));
+            seen.dialogTookAClick = QApplication::focusWidget() == dialog_->txtPassword;
+        }
+        seen.okHasFocus = seen.okHasFocus || QApplication::focusWidget() == about->cmdOK;
+        if (!PageLoaded(about) || !seen.okHasFocus)
+            return;
+        seen.title = PageTitle(about);
+        poll.stop();
+        act(about);
+    });
+    poll.start(20);
+    // Should the box never get that far, it must not stay open for ever.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    connect(&watchdog, &QTimer::timeout, [] {
+        if (FrmAbout* about = ShownAbout())
+            about->Unload();
+    });
+    watchdog.start(30000);
+    QTest::mouseClick(dialog_->lblCredits, Qt::LeftButton, {}, QPoint(8, dialog_->lblCredits->height() / 2));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return seen;
+}
+
+void AboutTest::arrowAfterAMoveOverTheMargin()
+{
+    FrmURLPrompt* dialog = OpenDialog();
+    QVERIFY(dialog);
+    QVERIFY(!QApplication::overrideCursor());
+    for (int opening = 0; opening < 2; ++opening) {
+        auto* about = new FrmAbout(dialog);
+        about->show();
+        QVERIFY(QTest::qWaitForWindowExposed(about));
+        // Moves over the controls do not count.
+        QTest::mouseMove(about->cmdOK, QPoint(5, 5));
+        QTest::mouseMove(about->webBrowser, QPoint(40, 40));
+        QTest::qWait(100);
+        if (opening == 0)
+            QVERIFY(!QApplication::overrideCursor());
+        QTest::mouseMove(about, QPoint(3, about->height() - 3));
+        QTRY_VERIFY(QApplication::overrideCursor());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::ArrowCursor);
+        about->Unload();
+    }
+    // Still in force after the box has gone, and set only once.
+    QVERIFY(QApplication::overrideCursor());
+    QApplication::restoreOverrideCursor();
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void AboutTest::loadsThePageBesideTheProgram()
+{
+    FrmURLPrompt* dialog = OpenDialog();
+    QVERIFY(dialog);
+    QPointer<FrmAbout> about = new FrmAbout(dialog);
+    QSignalSpy completed(about->webBrowser, &WebBrowser::NavigateComplete2);
+    about->show();
+    QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty(), 15000);
+    QCOMPARE(QUrl(completed.first().at(1).toString()), QUrl::fromLocalFile(PagePath()));
+    QTRY_COMPARE(PageTitle(about), QStringLiteral("About Quillory"));
+
+    QCOMPARE(about->windowTitle(), QStringLiteral("About Quillory"));
+    QCOMPARE(about->size(), TwipsRect(0, 0, 6135, 4095).size());
+    QCOMPARE(about->minimumSize(), about->maximumSize());
+    QVERIFY(!(about->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    // A dialog that belongs to the settings dialog: above it, and no taskbar button.
+    QCOMPARE(about->windowType(), Qt::Dialog);
+    QCOMPARE(about->windowHandle()->transientParent(), dialog->windowHandle());
+    QCOMPARE(about->cmdOK->text(), QStringLiteral("OK"));
+    QVERIFY(about->cmdOK->isDefault());
+    about->Unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!about);
+}
+
+void AboutTest::opensModallyFromTheCreditLabel_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("OK clicked") << "click";
+    QTest::newRow("Enter") << "enter";
+    QTest::newRow("Esc") << "esc";
+    QTest::newRow("close box") << "close box";
+}
+
+void AboutTest::opensModallyFromTheCreditLabel()
+{
+    QFETCH(QString, how);
+    FrmURLPrompt* dialog = OpenDialog();
+    QVERIFY(dialog);
+    // Typing in the delay box, not yet left when the label is clicked.
+    QTest::keyClick(dialog->txtHomepageURL, Qt::Key_Tab);
+    QTest::keyClicks(dialog->txtMinDelay, QStringLiteral("15"));
+    const Opening seen = ClickCredits([&](FrmAbout* about) {
+        if (how == QLatin1String("click")) {
+            QTest::mouseClick(about->cmdOK, Qt::LeftButton);
+        } else if (how == QLatin1String("enter")) {
+            QTest::keyClick(about->cmdOK, Qt::Key_Return);
+        } else if (how == QLatin1String("esc")) {
+            QTest::keyClick(about->cmdOK, Qt::Key_Escape);
+        } else {
+            QCloseEvent close;  // as the window system sends it
+            QCoreApplication::sendEvent(about->windowHandle(), &close);
+        }
+    });
+    QVERIFY(seen.modal);
+    QVERIFY(seen.okHasFocus);
+    QVERIFY(seen.centred);
+    QVERIFY(!seen.dialogTookAClick);
+    QCOMPARE(seen.title, QStringLiteral("About Quillory"));
+    // Closed and discarded; the dialog takes input again.
+    QVERIFY(!seen.about);
+    QVERIFY(dialog->isVisible());
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    // The delay box got the focus back as it was: it was never left.
+    QCOMPARE(QApplication::focusWidget(), dialog->txtMinDelay);
+    QCOMPARE(dialog->txtMinDelay->text(), QStringLiteral("15"));
+    QCOMPARE(dialog->txtMinDelay->selectedText(), QString());
+    QTest::mouseClick(dialog->txtPassword, Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), dialog->txtPassword);
+    QCOMPARE(dialog->txtMinDelay->text(), QStringLiteral("20"));
+}
+
+void AboutTest::loadsAgainAtEachOpening()
+{
+    QVERIFY(OpenDialog());
+    const auto ok = [](FrmAbout* about) { QTest::mouseClick(about->cmdOK, Qt::LeftButton); };
+    const Opening first = ClickCredits(ok);
+    QCOMPARE(first.title, QStringLiteral("About Quillory"));
+    QVERIFY(!first.about);
+    // A new box, which loads the page again: its title comes from that load.
+    const Opening second = ClickCredits(ok);
+    QCOMPARE(second.title, QStringLiteral("About Quillory"));
+    QVERIFY(!second.about);
+}
+
+void AboutTest::opensAndClosesWithoutThePage()
+{
+    const QString away = PagePath() + QStringLiteral(".away");
+    QFile::remove(away);
+    QVERIFY(QFile::rename(PagePath(), away));
+    FrmURLPrompt* dialog = OpenDialog();
+    const Opening seen = dialog ? ClickCredits([](FrmAbout* about) {
+        QTest::keyClick(about->cmdOK, Qt::Key_Return);
+    })
+                                : Opening{};
+    QFile::rename(away, PagePath());
+    QVERIFY(dialog);
+    QVERIFY(seen.modal);
+    QVERIFY(seen.title != QLatin1String("About Quillory"));
+    QVERIFY(!seen.about);
+    QVERIFY(dialog->isVisible());
+}
+
+QUILLORY_TEST_MAIN(AboutTest)
+#include "test_about.moc"

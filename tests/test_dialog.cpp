@@ -1,0 +1,512 @@
+// The settings dialog with real key and mouse events: what it shows after
+// each kind of command line, the delay box's filter and rounding, the Alt
+// focus moves, selection on entry, Start, More, the keyboard and the layout.
+
+#include "TestMain.h"
+#include "dialog/TextBox.h"
+#include "dialog/frmURLPrompt.h"
+#include "platform/Twips.h"
+#include "startup/modInitialise.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <memory>
+
+using namespace quillory;
+using namespace quillory::modInitialise;
+
+Q_DECLARE_METATYPE(Qt::Key)
+Q_DECLARE_METATYPE(Qt::KeyboardModifiers)
+
+class DialogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup();
+    void opening_data();
+    void opening();
+    void startReplacesTheCommandLineOptions();
+    void typingIntoTheDelayBox_data();
+    void typingIntoTheDelayBox();
+    void leavingTheDelayBox_data();
+    void leavingTheDelayBox();
+    void startTakesTheDelayBox_data();
+    void startTakesTheDelayBox();
+    void altFocusMovesOnRelease_data();
+    void altFocusMovesOnRelease();
+    void selectionOnEntry_data();
+    void selectionOnEntry();
+    void startNeedsAUrl_data();
+    void startNeedsAUrl();
+    void keys_data();
+    void keys();
+    void views();
+    void textsFit();
+    void creditUnderline();
+
+private:
+    // The dialog as Main would open it after this command line, shown and active.
+    FrmURLPrompt* Open(const QString& commandLine);
+    QWidget* Control(const char* name) const { return form_->findChild<QWidget*>(QLatin1String(name)); }
+
+    std::unique_ptr<FrmURLPrompt> form_;
+};
+
+FrmURLPrompt* DialogTest::Open(const QString& commandLine)
+{
+    PresentationSettings = PresentationSettingsRecord{};
+    CommandLine = commandLine;
+    if (!ReadCommandLine())
+        return nullptr;
+    form_ = std::make_unique<FrmURLPrompt>();
+    form_->Form_Load();
+    form_->show();
+    form_->activateWindow();
+    if (!QTest::qWaitForWindowActive(form_.get()))
+        return nullptr;
+    return form_.get();
+}
+
+void DialogTest::cleanup()
+{
+    form_.reset();
+}
+
+void DialogTest::opening_data()
+{
+    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QString>("delay");
+
+    const QString url = QStringLiteral("http://127.0.0.1/home.html");
+    QTest::newRow("empty") << QString() << QString() << "10";
+    QTest::newRow("URL alone") << url << url << "10";
+    QTest::newRow("delay alone") << ",30" << QString() << "30";
+    QTest::newRow("delay too small") << url + ",5" << url << "10";
+    QTest::newRow("delay of letters") << url + ",abc" << url << "10";
+    QTest::newRow("options and password") << url + ",5,allownewwindows,workoffline,closeopenwindows,pass:secret" << url
+                                          << "10";
+    QTest::newRow("five-digit delay") << ",12345" << QString() << "12350";
+    QTest::newRow("largest delay") << ",32760" << QString() << "32760";
+    const QString longUrl = url + QLatin1Char('?') + QString(300, QLatin1Char('q'));
+    QTest::newRow("URL past the box's limit") << longUrl + ",5" << longUrl << "10";
+}
+
+void DialogTest::opening()
+{
+    QFETCH(QString, commandLine);
+    QFETCH(QString, url);
+    QFETCH(QString, delay);
+    FrmURLPrompt* form = Open(commandLine);
+    QVERIFY(form);
+    QCOMPARE(form->txtHomepageURL->text(), url);
+    QCOMPARE(form->txtMinDelay->text(), delay);
+    QCOMPARE(form->txtPassword->text(), QString());
+    for (QCheckBox* box : {form->chkAllowNewWindows, form->chkWorkOffline, form->chkCloseOpenWindows})
+        QCOMPARE(box->checkState(), Qt::Unchecked);
+    QCOMPARE(form->ClientHeight(), FrmURLPrompt::kCompactHeight);
+    QVERIFY(form->cmdMore->isEnabled());
+    // The URL box has the focus, its text selected.
+    QCOMPARE(QApplication::focusWidget(), form->txtHomepageURL);
+    QCOMPARE(form->txtHomepageURL->selectedText(), url);
+}
+
+void DialogTest::startReplacesTheCommandLineOptions()
+{
+    FrmURLPrompt* form = Open(QStringLiteral("http://127.0.0.1/a.html,5,workoffline,closeopenwindows,pass:secret"));
+    QVERIFY(form);
+    QTest::mouseClick(form->chkAllowNewWindows, Qt::LeftButton);
+    QTest::mouseClick(form->txtPassword, Qt::LeftButton);
+    QTest::keyClicks(form->txtPassword, QStringLiteral("NeW Pw"));
+    QTest::mouseClick(form->cmdOK, Qt::LeftButton);
+    QVERIFY(form->isHidden());
+    QCOMPARE(PresentationSettings.HomepageURL, QStringLiteral("http://127.0.0.1/a.html"));
+    QCOMPARE(PresentationSettings.MinDelay, 10.0f);
+    QCOMPARE(PresentationSettings.AllowNewWindows, True);
+    QCOMPARE(PresentationSettings.WorkOffline, False);
+    QCOMPARE(PresentationSettings.CloseOpenWindows, False);
+    QCOMPARE(PresentationSettings.Password, QStringLiteral("new pw"));
+}
+
+void DialogTest::typingIntoTheDelayBox_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("letters") << "abc" << "10";  // refused: the selection stays
+    QTest::newRow("minus sign") << "-5" << "5";
+    QTest::newRow("decimal point") << "1.5" << "15";
+    QTest::newRow("comma") << "1,5" << "15";
+    QTest::newRow("blanks") << " 2 3" << "23";
+    QTest::newRow("exponent") << "1e3" << "13";
+    QTest::newRow("four digits at most") << "123456" << "1234";
+    QTest::newRow("backspace") << "45\b6" << "46";
+    QTest::newRow("Delete") << "45\x7f" << "4";  // Delete before the last digit; X11 sends it with the text DEL
+}
+
+void DialogTest::typingIntoTheDelayBox()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    FrmURLPrompt* form = Open(QString());
+    QVERIFY(form);
+    QTest::keyClick(form->txtHomepageURL, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form->txtMinDelay);
+    for (const QChar c : typed) {
+        if (c == QLatin1Char('\b')) {
+            QTest::keyClick(form->txtMinDelay, Qt::Key_Backspace);
+        } else if (c == QChar(0x7f)) {
+            QTest::keyClick(form->txtMinDelay, Qt::Key_End);
+            QTest::keyClick(form->txtMinDelay, Qt::Key_Left);
+            QTest::sendKeyEvent(QTest::Press, form->txtMinDelay, Qt::Key_Delete, QString(c), {});
+            QTest::sendKeyEvent(QTest::Release, form->txtMinDelay, Qt::Key_Delete, QString(c), {});
+        } else {
+            QTest::keyClicks(form->txtMinDelay, QString(c));
+        }
+    }
+    QCOMPARE(form->txtMinDelay->text(), shown);
+}
+
+void DialogTest::leavingTheDelayBox_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("after");
+
+    QTest::newRow("15 rounds up") << "15" << "20";
+    QTest::newRow("1 rounds up") << "1" << "10";
+    QTest::newRow("61 rounds up") << "61" << "70";
+    QTest::newRow("20 stays") << "20" << "20";
+    QTest::newRow("0 stays") << "0" << "0";
+    QTest::newRow("negative stays") << "-15" << "-15";
+    QTest::newRow("empty") << "" << "10";
+    QTest::newRow("letters") << "abc" << "10";
+    QTest::newRow("blanks around") << " 15 " << "20";
+    QTest::newRow("half to even, down") << "12.5" << "20";
+    QTest::newRow("exponent") << "1e2" << "1e2";
+    QTest::newRow("past four digits") << "9991" << "10000";
+    QTest::newRow("largest multiple") << "32760" << "32760";
+    QTest::newRow("rounding past 32767") << "32761" << "10";
+    QTest::newRow("beyond 16 bits") << "1e9" << "10";
+}
+
+void DialogTest::leavingTheDelayBox()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, after);
+    FrmURLPrompt* form = Open(QString());
+    QVERIFY(form);
+    // Text a person could not type arrives by pasting; the rest is typed.
+    QTest::keyClick(form->txtHomepageURL, Qt::Key_Tab);
+    form->txtMinDelay->SetText(text);
+    QTest::keyClick(form->txtMinDelay, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form->chkAllowNewWindows);
+    QCOMPARE(form->txtMinDelay->text(), after);
+
+    // A five-digit result stays whole, but nothing more can be typed in.
+    QTest::keyClick(form->chkAllowNewWindows, Qt::Key_Backtab);
+    QTest::keyClick(form->txtMinDelay, Qt::Key_End);
+    QTest::keyClicks(form->txtMinDelay, QStringLiteral("5"));
+    QCOMPARE(form->txtMinDelay->text(), after.size() < 4 ? after + QLatin1Char('5') : after);
+}
+
+void DialogTest::startTakesTheDelayBox_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<bool>("enter");  // else a click on Start, which takes the focus
+    QTest::addColumn<float>("stored");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("15 by Enter, as it is") << "15" << true << 15.0f << "15";
+    QTest::newRow("15 by click, rounded on leaving") << "15" << false << 20.0f << "20";
+    QTest::newRow("0") << "0" << true << 0.0f << "0";
+    QTest::newRow("exponent") << "1e3" << true << 1000.0f << "1e3";
+    QTest::newRow("empty") << "" << true << 10.0f << "10";
+    QTest::newRow("pasted letters") << "ab" << true << 10.0f << "10";
+    QTest::newRow("pasted, beyond 16 bits") << "1e9" << true << 10.0f << "10";
+}
+
+void DialogTest::startTakesTheDelayBox()
+{
+    QFETCH(QString, pasted);
+    QFETCH(bool, enter);
+    QFETCH(float, stored);
+    QFETCH(QString, shown);
+    FrmURLPrompt* form = Open(QStringLiteral("http://127.0.0.1/"));
+    QVERIFY(form);
+    QTest::keyClick(form->txtHomepageURL, Qt::Key_Tab);
+    QApplication::clipboard()->setText(pasted);
+    QTest::keyClick(form->txtMinDelay, Qt::Key_Delete);
+    QTest::keyClick(form->txtMinDelay, Qt::Key_Insert, Qt::ShiftModifier);
+    QCOMPARE(form->txtMinDelay->text(), pasted);
+    if (enter)
+        QTest::keyClick(form->txtMinDelay, Qt::Key_Return);
+    else
+        QTest::mouseClick(form->cmdOK, Qt::LeftButton);
+    QVERIFY(form->isHidden());
+    QCOMPARE(PresentationSettings.MinDelay, stored);
+    QCOMPARE(form->txtMinDelay->text(), shown);
+}
+
+void DialogTest::altFocusMovesOnRelease_data()
+{
+    QTest::addColumn<bool>("expanded");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<QString>("to");
+
+    const Qt::KeyboardModifiers alt = Qt::AltModifier;
+    for (const bool expanded : {false, true}) {
+        const char* view = expanded ? "expanded" : "compact";
+        QTest::addRow("%s: Alt+D", view) << expanded << "txtHomepageURL" << Qt::Key_D << alt << "txtMinDelay";
+        QTest::addRow("%s: Alt+P", view) << expanded << "txtHomepageURL" << Qt::Key_P << alt << "txtPassword";
+        QTest::addRow("%s: Alt+U", view) << expanded << "txtPassword" << Qt::Key_U << alt << "txtHomepageURL";
+    }
+    QTest::newRow("Alt+Shift+D") << false << "txtHomepageURL" << Qt::Key_D << (alt | Qt::ShiftModifier)
+                                 << "txtMinDelay";
+    QTest::newRow("Alt+D from a button") << false << "cmdMore" << Qt::Key_D << alt << "txtMinDelay";
+    QTest::newRow("Alt+keypad 4") << false << "txtHomepageURL" << Qt::Key_4 << (alt | Qt::KeypadModifier)
+                                  << "txtMinDelay";
+    QTest::newRow("Alt+F1") << false << "txtHomepageURL" << Qt::Key_F1 << alt << "txtPassword";
+    QTest::newRow("Alt+F6") << false << "txtPassword" << Qt::Key_F6 << alt << "txtHomepageURL";
+    QTest::newRow("D without Alt") << false << "chkWorkOffline" << Qt::Key_D << Qt::KeyboardModifiers() << "chkWorkOffline";
+    QTest::newRow("Ctrl+P") << false << "chkWorkOffline" << Qt::Key_P << Qt::KeyboardModifiers(Qt::ControlModifier)
+                            << "chkWorkOffline";
+    QTest::newRow("Alt+X") << false << "txtPassword" << Qt::Key_X << alt << "txtPassword";
+}
+
+void DialogTest::altFocusMovesOnRelease()
+{
+    QFETCH(bool, expanded);
+    QFETCH(QString, from);
+    QFETCH(Qt::Key, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(QString, to);
+    FrmURLPrompt* form = Open(QStringLiteral("http://127.0.0.1/,5"));
+    QVERIFY(form);
+    if (expanded)
+        form->cmdMore_Click();
+    QWidget* start = Control(from.toLatin1().constData());
+    start->setFocus(Qt::OtherFocusReason);
+    QCOMPARE(QApplication::focusWidget(), start);
+
+    QTest::keyPress(start, key, modifiers);
+    QCOMPARE(QApplication::focusWidget(), start);  // nothing happens on the press
+    QTest::keyRelease(start, key, modifiers);
+    QCOMPARE(QApplication::focusWidget()->objectName(), to);
+    // No key typed anything on the way.
+    QCOMPARE(form->txtHomepageURL->text(), QStringLiteral("http://127.0.0.1/"));
+    QCOMPARE(form->txtPassword->text(), QString());
+    QCOMPARE(form->txtMinDelay->text(), QStringLiteral("10"));
+}
+
+void DialogTest::selectionOnEntry_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<bool>("selectsAll");
+
+    QTest::newRow("Tab into the delay box") << "tab" << "txtMinDelay" << true;
+    QTest::newRow("Shift+Tab into the delay box") << "backtab" << "txtMinDelay" << true;
+    QTest::newRow("click into the delay box") << "click" << "txtMinDelay" << true;
+    QTest::newRow("click into the URL box") << "click" << "txtHomepageURL" << true;
+    QTest::newRow("Alt+U into the URL box") << "alt" << "txtHomepageURL" << true;
+    QTest::newRow("Tab into the password box") << "tab" << "txtPassword" << false;
+    QTest::newRow("click into the password box") << "click" << "txtPassword" << false;
+    QTest::newRow("Alt+P into the password box") << "alt" << "txtPassword" << false;
+}
+
+void DialogTest::selectionOnEntry()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, box);
+    QFETCH(bool, selectsAll);
+    FrmURLPrompt* form = Open(QStringLiteral("http://127.0.0.1/,5"));
+    QVERIFY(form);
+    auto* target = static_cast<TextBox*>(Control(box.toLatin1().constData()));
+    form->txtPassword->SetText(QStringLiteral("secret"));
+    // Start next to the box, without a selection anywhere.
+    QWidget* before = how == QLatin1String("tab") ? target->previousInFocusChain()
+                      : how == QLatin1String("backtab") ? target->nextInFocusChain()
+                                                        : form->chkWorkOffline;
+    while (before->focusPolicy() == Qt::NoFocus)
+        before = how == QLatin1String("backtab") ? before->nextInFocusChain() : before->previousInFocusChain();
+    before->setFocus(Qt::OtherFocusReason);
+    if (auto* text = qobject_cast<QLineEdit*>(before))
+        text->deselect();
+
+    if (how == QLatin1String("tab")) {
+        QTest::keyClick(before, Qt::Key_Tab);
+    } else if (how == QLatin1String("backtab")) {
+        QTest::keyClick(before, Qt::Key_Backtab, Qt::ShiftModifier);
+    } else if (how == QLatin1String("click")) {
+        QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(target->width() / 2, target->height() / 2));
+    } else {
+        const Qt::Key key = target == form->txtPassword ? Qt::Key_P : Qt::Key_U;
+        QTest::keyPress(before, key, Qt::AltModifier);
+        QTest::keyRelease(before, key, Qt::AltModifier);
+    }
+    QCOMPARE(QApplication::focusWidget(), target);
+    QCOMPARE(target->selectedText(), selectsAll ? target->text() : QString());
+    if (selectsAll)
+        QCOMPARE(target->selectionStart(), 0);
+
+    // A click in the box once it has the focus places the caret as usual.
+    QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(target->width() - 4, target->height() / 2));
+    QCOMPARE(target->selectedText(), QString());
+}
+
+void DialogTest::startNeedsAUrl_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<bool>("starts");
+
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("blanks") << "   " << true;
+    QTest::newRow("anything") << "x" << true;
+}
+
+void DialogTest::startNeedsAUrl()
+{
+    QFETCH(QString, url);
+    QFETCH(bool, starts);
+    FrmURLPrompt* form = Open(QString());
+    QVERIFY(form);
+    const QString marker = QStringLiteral("unchanged");
+    PresentationSettings.HomepageURL = marker;
+    QTest::keyClicks(form->txtHomepageURL, url);
+    QTest::keyClick(form->txtHomepageURL, Qt::Key_Return);
+    QCOMPARE(form->isHidden(), starts);
+    QCOMPARE(PresentationSettings.HomepageURL, starts ? url : marker);
+    if (!starts)
+        QCOMPARE(QApplication::focusWidget(), form->txtHomepageURL);
+}
+
+void DialogTest::keys_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<QString>("outcome");
+
+    const Qt::KeyboardModifiers none;
+    const Qt::KeyboardModifiers alt = Qt::AltModifier;
+    QTest::newRow("Enter in the URL box") << "txtHomepageURL" << Qt::Key_Return << none << "started";
+    QTest::newRow("keypad Enter in the password box") << "txtPassword" << Qt::Key_Enter << none << "started";
+    QTest::newRow("Enter on a check box") << "chkWorkOffline" << Qt::Key_Return << none << "started";
+    QTest::newRow("Enter on More") << "cmdMore" << Qt::Key_Return << none << "expanded";
+    QTest::newRow("Enter on Start") << "cmdOK" << Qt::Key_Return << none << "started";
+    QTest::newRow("Esc") << "txtHomepageURL" << Qt::Key_Escape << none << "nothing";
+    QTest::newRow("Esc on a button") << "cmdMore" << Qt::Key_Escape << none << "nothing";
+    QTest::newRow("Alt+S") << "txtMinDelay" << Qt::Key_S << alt << "started";
+    QTest::newRow("Alt+M") << "txtHomepageURL" << Qt::Key_M << alt << "expanded";
+    QTest::newRow("Alt+N") << "txtHomepageURL" << Qt::Key_N << alt << "chkAllowNewWindows";
+    QTest::newRow("Alt+O") << "txtHomepageURL" << Qt::Key_O << alt << "chkWorkOffline";
+    QTest::newRow("Alt+C") << "txtHomepageURL" << Qt::Key_C << alt << "chkCloseOpenWindows";
+}
+
+void DialogTest::keys()
+{
+    QFETCH(QString, focus);
+    QFETCH(Qt::Key, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(QString, outcome);
+    FrmURLPrompt* form = Open(QStringLiteral("http://127.0.0.1/"));
+    QVERIFY(form);
+    QWidget* start = Control(focus.toLatin1().constData());
+    start->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(start, key, modifiers);
+
+    QTRY_COMPARE(form->isHidden(), outcome == QLatin1String("started"));
+    if (outcome == QLatin1String("started"))
+        return;
+    const bool expanded = outcome == QLatin1String("expanded");
+    QTRY_COMPARE(form->ClientHeight(), expanded ? FrmURLPrompt::kExpandedHeight : FrmURLPrompt::kCompactHeight);
+    QCOMPARE(form->cmdMore->isEnabled(), !expanded);
+    if (auto* box = qobject_cast<QCheckBox*>(Control(outcome.toLatin1().constData()))) {
+        QTRY_COMPARE(box->checkState(), Qt::Checked);
+        QCOMPARE(QApplication::focusWidget(), box);
+    }
+    if (outcome == QLatin1String("nothing"))
+        QCOMPARE(QApplication::focusWidget(), start);
+}
+
+void DialogTest::views()
+{
+    FrmURLPrompt* form = Open(QString());
+    QVERIFY(form);
+    const int width = form->width();
+    QCOMPARE(PixelsToTwips(width), FrmURLPrompt::kClientWidth);
+
+    // Compact: Frame1 lies wholly below the client area, the buttons wholly inside it.
+    QVERIFY(form->Frame1->geometry().top() >= form->height());
+    for (QPushButton* button : {form->cmdOK, form->cmdClose, form->cmdMore})
+        QVERIFY(form->rect().contains(button->geometry()));
+    QVERIFY(form->Frame1->visibleRegion().isEmpty());
+
+    QTest::mouseClick(form->cmdMore, Qt::LeftButton);
+    QCOMPARE(form->ClientHeight(), FrmURLPrompt::kExpandedHeight);
+    QVERIFY(!form->cmdMore->isEnabled());
+    QTest::mouseClick(form->cmdMore, Qt::LeftButton);  // disabled: no second growth
+    QCOMPARE(form->ClientHeight(), FrmURLPrompt::kExpandedHeight);
+    QCOMPARE(form->width(), width);
+    // Expanded: the frame ends 120 twips above the bottom.
+    QCOMPARE(PixelsToTwips(form->height() - form->Frame1->geometry().bottom() - 1), 120.0f);
+    QVERIFY(!form->Frame1->visibleRegion().isEmpty());
+
+    // The right-aligned labels all end at 1335 twips.
+    for (QLabel* label : {form->lblURL, form->lnlDelay, form->lblOptions, form->lblPassword}) {
+        QCOMPARE(PixelsToTwips(label->geometry().right() + 1), 1335.0f);
+        QVERIFY(label->alignment() & Qt::AlignRight);
+    }
+}
+
+void DialogTest::textsFit()
+{
+    FrmURLPrompt* form = Open(QString());
+    QVERIFY(form);
+    // Every text shows whole in the font at hand: labels on their lines,
+    // buttons and check boxes beside their frames and boxes.
+    for (QLabel* label : form->findChildren<QLabel*>()) {
+        const QRect needed = label->fontMetrics().boundingRect(label->rect(), int(label->alignment()) | Qt::TextWordWrap |
+                                                                    Qt::TextShowMnemonic, label->text());
+        QVERIFY2(label->rect().contains(needed), qPrintable(label->objectName()));
+    }
+    for (QCheckBox* box : form->findChildren<QCheckBox*>())
+        QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(box->objectName()));
+    for (QPushButton* button : {form->cmdOK, form->cmdClose, form->cmdMore}) {
+        const int text = button->fontMetrics().horizontalAdvance(QString(button->text()).remove(QLatin1Char('&')));
+        QVERIFY2(text + 8 <= button->width(), qPrintable(button->objectName()));
+    }
+}
+
+void DialogTest::creditUnderline()
+{
+    FrmURLPrompt* form = Open(QString());
+    QVERIFY(form);
+    form->cmdMore_Click();
+    auto underlined = [form] { return form->lblCredits->font().underline(); };
+    QVERIFY(!underlined());
+
+    QTest::mouseMove(form->lblCredits, QPoint(10, form->lblCredits->height() / 2));
+    QTRY_VERIFY(underlined());
+    // Over Frame1's own surface, and over another of its labels, it stays.
+    QTest::mouseMove(form->Frame1, QPoint(form->Frame1->width() - 10, form->Frame1->height() - 6));
+    QTest::mouseMove(form->lblHelp1, QPoint(10, 5));
+    QTest::qWait(50);
+    QVERIFY(underlined());
+    // Over the dialog's bare surface it goes.
+    QTest::mouseMove(form, QPoint(4, form->height() - 3));
+    QTRY_VERIFY(!underlined());
+    // A button is no bare surface either way.
+    QTest::mouseMove(form->lblCredits, QPoint(12, 5));
+    QTRY_VERIFY(underlined());
+    QTest::mouseMove(form->cmdOK, QPoint(5, 5));
+    QTest::qWait(50);
+    QVERIFY(underlined());
+}
+
+QUILLORY_TEST_MAIN(DialogTest)
+#include "test_dialog.moc"
