@@ -1,12 +1,12 @@
 #include "startup/modInitialise.h"
 
+#include "dialog/frmURLPrompt.h"
 #include "platform/ArgumentText.h"
 #include "platform/ProgramEnd.h"
 #include "presentation/frmBrowser.h"
 #include "startup/NumberText.h"
 
 #include <QLocale>
-#include <cstdio>
 
 namespace quillory::modInitialise {
 
@@ -20,9 +20,6 @@ constexpr int kOptionFields = 4;
 constexpr int kShortestDelay = 10;
 // Rounding a delay up to a multiple of 10 must stay within 16 bits.
 constexpr int kLongestDelay = 32760;
-
-const char kHelpText[] =
-    "quillory.exe URL , MinDelay , allowNewWindows , workOffline , closeOpenWindows , pass:password";
 
 // The delay field as whole seconds, a multiple of 10; empty when the field
 // cannot be used and the settings dialog must ask.
@@ -107,10 +104,11 @@ void Main()
     const bool ShowDialog = ReadCommandLine();
 
     if (ShowDialog) {
-        // Until the settings dialog exists, say how the command line reads.
-        std::fprintf(stderr, "%s\n", kHelpText);
-        EndProgram(2);
-        return;
+        // Start hides the dialog and the presentation follows; Close, or
+        // closing the dialog, ends the program inside it.
+        frmURLPrompt().ShowModal();
+        if (ProgramEnded())
+            return;
     }
 
     frmBrowser().Show();

@@ -129,6 +129,30 @@ def presentation_window():
     return found[0] if found else None
 
 
+def twips(value):
+    """Pixels at the 96 dots per inch the test displays have."""
+    return round(value / 15)
+
+
+DIALOG_COMPACT = (twips(4695), twips(3030))
+DIALOG_EXPANDED = (twips(4695), twips(5415))
+ABOUT_SIZE = (twips(6135), twips(4095))
+
+
+def settings_dialog(size=DIALOG_COMPACT):
+    """The visible settings dialog: the window titled Quillory of the dialog's client size."""
+    for window in windows_named("^Quillory$"):
+        if window_geometry(window)[2:] == size:
+            return window
+    return None
+
+
+def click_in(window, left_twips, top_twips):
+    """A click at a point of the window's client area, given in twips."""
+    x, y, _, _ = window_geometry(window)
+    xdotool("mousemove", x + twips(left_twips), y + twips(top_twips), "click", 1)
+
+
 def window_geometry(window):
     info = subprocess.run(["xwininfo", "-id", window], capture_output=True, text=True).stdout
     values = {}
@@ -228,16 +252,20 @@ class EndToEnd(KioskCase):
         self.assertEqual(kiosk.end(), 0)
 
     def test_command_lines_that_need_the_dialog(self):
-        # Until the settings dialog exists, these print the command-line help
-        # and end with status 2; none may crash or hang.
+        # These show the settings dialog and nothing else; none may crash or
+        # hang, and none reaches the presentation's homepage.
         for words in ([], [",,,,,,,,"], ["-platform", "offscreen"], ["--webEngineArgs", "--remote-debugging-port=9"],
                       ["x" * 100000], ["\u00e9\u4e2d,abc"], [self.server.url("home.html") + ",5"]):
             with self.subTest(words=str(words)[:40]):
                 kiosk = Kiosk(words, self.cache.name)
-                out, err = kiosk.process.communicate(timeout=30)
-                self.assertEqual(kiosk.process.returncode, 2, err)
-                self.assertIn("quillory.exe URL , MinDelay , allowNewWindows , workOffline , closeOpenWindows , "
-                              "pass:password", err)
+                shown = wait_for(settings_dialog)
+                running = kiosk.process.poll() is None
+                kiosk.process.send_signal(signal.SIGTERM)
+                _, err = kiosk.process.communicate(timeout=30)
+                self.assertIsNotNone(shown, "no dialog")
+                self.assertTrue(running)
+                self.assertEqual(kiosk.process.returncode, 0, err[-2000:])
+                self.assertNotIn("/home.html", self.server.seen())
 
     def test_no_remote_debugging_port(self):
         kiosk = self.start([self.server.url("home.html") + ",30"],
@@ -264,6 +292,68 @@ class EndToEnd(KioskCase):
         # Closing it through the window manager, as a taskbar would, is refused too.
         subprocess.run(["wmctrl", "-c", "Quillory"], check=True)
         time.sleep(1)
+        self.assertIsNone(kiosk.process.poll())
+        self.assertEqual(kiosk.end(), 0)
+
+
+class SettingsDialog(KioskCase):
+    """The settings dialog of a command line without URL or delay, used with real input."""
+
+    def open_dialog(self):
+        kiosk = self.start([])
+        dialog = wait_for(settings_dialog)
+        self.assertIsNotNone(dialog, "the dialog did not open")
+        time.sleep(0.5)  # let it take the keyboard
+        return kiosk, dialog
+
+    def test_typed_settings_start_the_presentation(self):
+        kiosk, dialog = self.open_dialog()
+        url = self.server.url("home.html")
+        xdotool("type", "--delay", "20", url)
+        xdotool("key", "Tab")
+        xdotool("type", "--delay", "20", "30")
+        xdotool("key", "Return")
+        self.assertTrue(wait_for(lambda: "/home.html" in self.server.seen()), "homepage never requested")
+        width, height = screen_size()
+        self.assertTrue(wait_for(lambda: near(pixel(width // 2, height // 2), HOME_GREEN)), "homepage not shown")
+        window = presentation_window()
+        self.assertEqual(window_geometry(window), (0, 0, width, height))
+        self.assertIsNone(settings_dialog())
+        self.assertIsNone(kiosk.process.poll())
+        self.assertEqual(kiosk.end(), 0)
+
+    def test_close_ends_with_status_0_and_no_presentation(self):
+        kiosk, dialog = self.open_dialog()
+        click_in(dialog, 2520 + 975 / 2, 2520 + 375 / 2)  # cmdClose
+        kiosk.process.wait(timeout=20)
+        self.assertEqual(kiosk.process.returncode, 0)
+        self.assertEqual(self.server.seen(), [])
+        self.assertIsNone(presentation_window())
+
+    @unittest.skipUnless(os.environ.get("QUILLORY_TEST_WM"), "needs a window manager")
+    def test_close_box_ends_with_status_0(self):
+        kiosk, dialog = self.open_dialog()
+        subprocess.run(["wmctrl", "-i", "-c", dialog], check=True)
+        kiosk.process.wait(timeout=20)
+        self.assertEqual(kiosk.process.returncode, 0)
+        self.assertIsNone(presentation_window())
+
+    def test_more_then_the_about_box(self):
+        kiosk, dialog = self.open_dialog()
+        xdotool("key", "alt+m")
+        self.assertTrue(wait_for(lambda: window_geometry(dialog)[2:] == DIALOG_EXPANDED, timeout=5),
+                        window_geometry(dialog))
+        click_in(dialog, 120 + 240 + 300, 3120 + 1890 + 120)  # "More about Quillory..."
+        about = wait_for(lambda: windows_named("^About Quillory$"), timeout=10)
+        self.assertTrue(about, "the About box did not open")
+        self.assertEqual(window_geometry(about[0])[2:], ABOUT_SIZE)
+        # The page from beside the program, in the box's browser: its background colour.
+        x, y, _, _ = window_geometry(about[0])
+        self.assertTrue(wait_for(lambda: near(pixel(x + twips(3000), y + twips(180)), (0xF4, 0xF6, 0xF2)), timeout=10),
+                        "index.htm not shown")
+        xdotool("key", "Escape")
+        self.assertTrue(wait_for(lambda: not windows_named("^About Quillory$"), timeout=5), "Esc left it open")
+        self.assertEqual(settings_dialog(DIALOG_EXPANDED), dialog)
         self.assertIsNone(kiosk.process.poll())
         self.assertEqual(kiosk.end(), 0)
 

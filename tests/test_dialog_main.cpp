@@ -1,0 +1,128 @@
+// The settings dialog as Main shows it: modally, before the presentation.
+// Start goes on to the presentation; each way of closing ends the program
+// for good, so each runs in a process of its own:
+//   test_dialog_main startShowsThePresentation
+//   test_dialog_main "closingEndsTheProgram:<row>"
+
+#include "LocalServer.h"
+#include "RecordingUser32.h"
+#include "TestMain.h"
+#include "dialog/frmURLPrompt.h"
+#include "dialog/TextBox.h"
+#include "platform/ArgumentText.h"
+#include "platform/ProgramEnd.h"
+#include "platform/User32Provider.h"
+#include "startup/modInitialise.h"
+
+#include <QCloseEvent>
+#include <QPushButton>
+#include <QWindow>
+#include <functional>
+
+using namespace quillory;
+using namespace quillory::modInitialise;
+
+namespace {
+
+// Runs Main with this argument text; `act` runs once the dialog is up and
+// active. A dialog still open after 30 seconds ends the program with status 99.
+void RunMain(const QString& argumentText, const std::function<void(FrmURLPrompt&)>& act)
+{
+    SetArgumentText(argumentText);
+    QTimer::singleShot(0, [act] {
+        FrmURLPrompt& form = frmURLPrompt();
+        if (QTest::qWaitForWindowActive(&form))
+            act(form);
+    });
+    QTimer::singleShot(30000, [] {
+        if (frmURLPrompt().isVisible())
+            EndProgram(99);
+    });
+    Main();
+}
+
+bool PresentationExists()
+{
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QLatin1String("frmBrowser"))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+class DialogMainTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startShowsThePresentation();
+    void closingEndsTheProgram_data();
+    void closingEndsTheProgram();
+
+private:
+    RecordingUser32 user32_;
+};
+
+void DialogMainTest::startShowsThePresentation()
+{
+    ReplaceSystemUser32(&user32_);
+    LocalServer server;
+    QVERIFY(server.Start());
+    const QString url = server.Url(QStringLiteral("home.html"));
+    bool modal = false;
+    RunMain(QString(), [&](FrmURLPrompt& form) {
+        modal = form.isModal() && !PresentationExists();
+        QTest::keyClicks(QApplication::focusWidget(), url);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("30"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    QVERIFY(!ProgramEnded());
+    QVERIFY(modal);
+    QVERIFY(frmURLPrompt().isHidden());
+    QCOMPARE(PresentationSettings.HomepageURL, url);
+    QCOMPARE(PresentationSettings.MinDelay, 30.0f);
+    QVERIFY(PresentationExists());
+    QTRY_VERIFY_WITH_TIMEOUT(server.Requests().contains(QStringLiteral("/home.html")), 15000);
+}
+
+void DialogMainTest::closingEndsTheProgram_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Close") << "click";
+    QTest::newRow("Alt+L") << "alt";
+    QTest::newRow("Enter on Close") << "enter";
+    QTest::newRow("close box") << "close box";
+    QTest::newRow("Close after More") << "more";
+}
+
+void DialogMainTest::closingEndsTheProgram()
+{
+    QFETCH(QString, how);
+    ReplaceSystemUser32(&user32_);
+    RunMain(QStringLiteral("http://127.0.0.1:1/,5,pass:secret"), [&](FrmURLPrompt& form) {
+        if (how == QLatin1String("click")) {
+            QTest::mouseClick(form.cmdClose, Qt::LeftButton);
+        } else if (how == QLatin1String("alt")) {
+            QTest::keyClick(form.txtMinDelay, Qt::Key_L, Qt::AltModifier);
+        } else if (how == QLatin1String("enter")) {
+            form.cmdClose->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(form.cmdClose, Qt::Key_Return);
+        } else if (how == QLatin1String("close box")) {
+            QCloseEvent close;  // as the window system sends it
+            QCoreApplication::sendEvent(form.windowHandle(), &close);
+        } else {
+            QTest::mouseClick(form.cmdMore, Qt::LeftButton);
+            QTest::mouseClick(form.cmdClose, Qt::LeftButton);
+        }
+    });
+    // Main has returned without showing the presentation.
+    QTRY_VERIFY(ProgramEnded());
+    QCOMPARE(ProgramExitStatus(), 0);
+    QVERIFY(!PresentationExists());
+    QVERIFY(!frmURLPrompt().isVisible());
+    QVERIFY(user32_.calls.isEmpty());
+}
+
+QUILLORY_TEST_MAIN(DialogMainTest)
+#include "test_dialog_main.moc"
