@@ -1,9 +1,5 @@
 #include "startup/modInitialise.h"
 
-#include "dialog/frmURLPrompt.h"
-#include "platform/ArgumentText.h"
-#include "platform/ProgramEnd.h"
-#include "presentation/frmBrowser.h"
 #include "startup/NumberText.h"
 
 #include <QLocale>
@@ -95,23 +91,6 @@ bool ReadCommandLine()
     for (int i = 0; i < kOptionFields; ++i)
         ReadOption(NextArgument().value_or(QString()));
     return showDialog;
-}
-
-void Main()
-{
-    // The argument text is capped so that every position fits the 16-bit scanner.
-    CommandLine = ArgumentText().left(MaxArgumentTextLength);
-    const bool ShowDialog = ReadCommandLine();
-
-    if (ShowDialog) {
-        // Start hides the dialog and the presentation follows; Close, or
-        // closing the dialog, ends the program inside it.
-        frmURLPrompt().ShowModal();
-        if (ProgramEnded())
-            return;
-    }
-
-    frmBrowser().Show();
 }
 
 }  // namespace quillory::modInitialise

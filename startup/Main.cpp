@@ -1,0 +1,29 @@
+// Main: reads the command line, asks for what is missing, then starts the
+// presentation.
+
+#include "dialog/frmURLPrompt.h"
+#include "platform/ArgumentText.h"
+#include "platform/ProgramEnd.h"
+#include "presentation/frmBrowser.h"
+#include "startup/modInitialise.h"
+
+namespace quillory::modInitialise {
+
+void Main()
+{
+    // The argument text is capped so that every position fits the 16-bit scanner.
+    CommandLine = ArgumentText().left(MaxArgumentTextLength);
+    const bool ShowDialog = ReadCommandLine();
+
+    if (ShowDialog) {
+        // Start hides the dialog and the presentation follows; Close, or
+        // closing the dialog, ends the program inside it.
+        frmURLPrompt().ShowModal();
+        if (ProgramEnded())
+            return;
+    }
+
+    frmBrowser().Show();
+}
+
+}  // namespace quillory::modInitialise
