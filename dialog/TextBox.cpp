@@ -8,11 +8,11 @@
 
 namespace quillory {
 
-// Checks every change of the box's text. A change a person made may not leave
-// more characters than the limit: a typed or pasted piece that does not fit
-// is cut to the room left, or refused when no room is left. The program's own
-// SetText may go past the limit; a person can then shorten that text, but
-// not lengthen it. (QLineEdit's own maximum would cut the program's text too.)
+// Checks every change of the box's text. Text the program puts in with
+// SetText is kept whole, even past the limit (QLineEdit's own maximum would
+// cut it). A person's change may not leave more characters than the limit:
+// the typed or pasted piece is cut to the room left, which is none when the
+// rest of the text already fills the box; what the change deleted stays deleted.
 class TextLimit final : public QValidator {
 public:
     using QValidator::QValidator;
@@ -23,7 +23,7 @@ public:
 
     State validate(QString& input, int& position) const override
     {
-        if (limit == 0 || input == programText || input.size() <= limit || input.size() < current.size())
+        if (limit == 0 || input == programText || input.size() <= limit)
             return Acceptable;
         // The inserted piece lies between what the text kept at its start and at its end.
         const qsizetype shorter = std::min(current.size(), input.size());

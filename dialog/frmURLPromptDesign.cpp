@@ -127,9 +127,10 @@ void FrmURLPrompt::CreateControls()
     Frame1->setStyleSheet(QStringLiteral(
         "#Frame1 { border: 1px solid palette(mid); border-radius: 2px; margin-top: %1px; }"
         "#Frame1::title { subcontrol-origin: margin; left: %2px; padding: 0 2px;"
-        " color: palette(highlight); background-color: palette(window); }")
+        " color: %3; background-color: palette(window); }")
                               .arg(Frame1->fontMetrics().height() / 2)
-                              .arg(TwipsToPixels(90)));
+                              .arg(TwipsToPixels(90))
+                              .arg(palette().color(QPalette::Active, QPalette::Highlight).name()));
     for (QLabel* label : {lblSubTitle, lblHelp1, lblHelp2, lblCredits})
         label->setFont(DialogFont());
     lblHelp1->setWordWrap(true);

@@ -30,6 +30,8 @@ private slots:
     void startReplacesTheCommandLineOptions();
     void typingIntoTheDelayBox_data();
     void typingIntoTheDelayBox();
+    void pastingIsCutToTheLimit_data();
+    void pastingIsCutToTheLimit();
     void leavingTheDelayBox_data();
     void leavingTheDelayBox();
     void startTakesTheDelayBox_data();
@@ -169,6 +171,46 @@ void DialogTest::typingIntoTheDelayBox()
     QCOMPARE(form->txtMinDelay->text(), shown);
 }
 
+void DialogTest::pastingIsCutToTheLimit_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("before");  // put in by the program
+    QTest::addColumn<int>("selected");  // characters selected before the caret, at the end
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("after");
+
+    const QString url250 = QStringLiteral("http://127.0.0.1/") + QString(233, QLatin1Char('u'));
+    const QString url300 = url250 + QString(50, QLatin1Char('v'));
+    QTest::newRow("delay, empty") << "txtMinDelay" << "" << 0 << "123456" << "1234";
+    QTest::newRow("delay, five digits from the program") << "txtMinDelay" << "10000" << 0 << "5" << "10000";
+    QTest::newRow("password, empty") << "txtPassword" << "" << 0 << "abcdefghijk" << "abcdefgh";
+    QTest::newRow("password, filling up") << "txtPassword" << "abc" << 0 << "defghijk" << "abcdefgh";
+    QTest::newRow("password, full") << "txtPassword" << "abcdefgh" << 0 << "x" << "abcdefgh";
+    QTest::newRow("password, replacing") << "txtPassword" << "abcdefgh" << 2 << "xyz" << "abcdefxy";
+    QTest::newRow("URL, up to 255") << "txtHomepageURL" << url250 << 0 << "0123456789" << url250 + "01234";
+    QTest::newRow("URL past 255 from the program") << "txtHomepageURL" << url300 << 0 << "0123" << url300;
+    QTest::newRow("replacing within that") << "txtHomepageURL" << url300 << 10 << "0123" << url300.chopped(10);
+}
+
+void DialogTest::pastingIsCutToTheLimit()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, before);
+    QFETCH(int, selected);
+    QFETCH(QString, pasted);
+    QFETCH(QString, after);
+    FrmURLPrompt* form = Open(QString());
+    QVERIFY(form);
+    auto* target = static_cast<TextBox*>(Control(box.toLatin1().constData()));
+    target->setFocus(Qt::OtherFocusReason);
+    target->SetText(before);
+    target->end(false);
+    target->cursorBackward(true, selected);
+    QApplication::clipboard()->setText(pasted);
+    QTest::keyClick(target, Qt::Key_Insert, Qt::ShiftModifier);
+    QCOMPARE(target->text(), after);
+}
+
 void DialogTest::leavingTheDelayBox_data()
 {
     QTest::addColumn<QString>("text");
@@ -209,6 +251,9 @@ void DialogTest::leavingTheDelayBox()
     QTest::keyClick(form->txtMinDelay, Qt::Key_End);
     QTest::keyClicks(form->txtMinDelay, QStringLiteral("5"));
     QCOMPARE(form->txtMinDelay->text(), after.size() < 4 ? after + QLatin1Char('5') : after);
+    // Shortening it works as ever.
+    QTest::keyClick(form->txtMinDelay, Qt::Key_Backspace);
+    QCOMPARE(form->txtMinDelay->text(), after.size() < 4 ? after : after.chopped(1));
 }
 
 void DialogTest::startTakesTheDelayBox_data()

@@ -262,7 +262,7 @@ class EndToEnd(KioskCase):
                 running = kiosk.process.poll() is None
                 kiosk.process.send_signal(signal.SIGTERM)
                 _, err = kiosk.process.communicate(timeout=30)
-                self.assertIsNotNone(shown, "no dialog")
+                self.assertIsNotNone(shown, "no dialog: " + err[-2000:])
                 self.assertTrue(running)
                 self.assertEqual(kiosk.process.returncode, 0, err[-2000:])
                 self.assertNotIn("/home.html", self.server.seen())
