@@ -62,7 +62,8 @@ FrmURLPrompt::FrmURLPrompt()
     setMouseTracking(true);
     lblCredits->setMouseTracking(true);
 
-    // The focused push button is the one Enter presses; otherwise Start.
+    // The default button's frame shows what Enter presses: the push button
+    // that has the focus, otherwise Start.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (!now || now->window() != this)
             return;

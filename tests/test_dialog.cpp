@@ -349,49 +349,43 @@ void DialogTest::altFocusMovesOnRelease()
 
 void DialogTest::selectionOnEntry_data()
 {
-    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<Qt::Key>("key");  // Tab, Shift+Tab (Backtab), an Alt key; none: a click
     QTest::addColumn<QString>("box");
     QTest::addColumn<bool>("selectsAll");
 
-    QTest::newRow("Tab into the delay box") << "tab" << "txtMinDelay" << true;
-    QTest::newRow("Shift+Tab into the delay box") << "backtab" << "txtMinDelay" << true;
-    QTest::newRow("click into the delay box") << "click" << "txtMinDelay" << true;
-    QTest::newRow("click into the URL box") << "click" << "txtHomepageURL" << true;
-    QTest::newRow("Alt+U into the URL box") << "alt" << "txtHomepageURL" << true;
-    QTest::newRow("Tab into the password box") << "tab" << "txtPassword" << false;
-    QTest::newRow("click into the password box") << "click" << "txtPassword" << false;
-    QTest::newRow("Alt+P into the password box") << "alt" << "txtPassword" << false;
+    QTest::newRow("Tab into the delay box") << "txtHomepageURL" << Qt::Key_Tab << "txtMinDelay" << true;
+    QTest::newRow("Shift+Tab into the delay box") << "chkAllowNewWindows" << Qt::Key_Backtab << "txtMinDelay" << true;
+    QTest::newRow("click into the delay box") << "chkWorkOffline" << Qt::Key_unknown << "txtMinDelay" << true;
+    QTest::newRow("click into the URL box") << "chkWorkOffline" << Qt::Key_unknown << "txtHomepageURL" << true;
+    QTest::newRow("Alt+U into the URL box") << "chkWorkOffline" << Qt::Key_U << "txtHomepageURL" << true;
+    QTest::newRow("Tab into the password box") << "chkCloseOpenWindows" << Qt::Key_Tab << "txtPassword" << false;
+    QTest::newRow("click into the password box") << "chkWorkOffline" << Qt::Key_unknown << "txtPassword" << false;
+    QTest::newRow("Alt+P into the password box") << "chkWorkOffline" << Qt::Key_P << "txtPassword" << false;
 }
 
 void DialogTest::selectionOnEntry()
 {
-    QFETCH(QString, how);
+    QFETCH(QString, from);
+    QFETCH(Qt::Key, key);
     QFETCH(QString, box);
     QFETCH(bool, selectsAll);
     FrmURLPrompt* form = Open(QStringLiteral("http://127.0.0.1/,5"));
     QVERIFY(form);
     auto* target = static_cast<TextBox*>(Control(box.toLatin1().constData()));
     form->txtPassword->SetText(QStringLiteral("secret"));
-    // Start next to the box, without a selection anywhere.
-    QWidget* before = how == QLatin1String("tab") ? target->previousInFocusChain()
-                      : how == QLatin1String("backtab") ? target->nextInFocusChain()
-                                                        : form->chkWorkOffline;
-    while (before->focusPolicy() == Qt::NoFocus)
-        before = how == QLatin1String("backtab") ? before->nextInFocusChain() : before->previousInFocusChain();
-    before->setFocus(Qt::OtherFocusReason);
-    if (auto* text = qobject_cast<QLineEdit*>(before))
-        text->deselect();
+    QWidget* start = Control(from.toLatin1().constData());
+    start->setFocus(Qt::OtherFocusReason);
+    form->txtHomepageURL->deselect();
 
-    if (how == QLatin1String("tab")) {
-        QTest::keyClick(before, Qt::Key_Tab);
-    } else if (how == QLatin1String("backtab")) {
-        QTest::keyClick(before, Qt::Key_Backtab, Qt::ShiftModifier);
-    } else if (how == QLatin1String("click")) {
-        QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(target->width() / 2, target->height() / 2));
+    if (key == Qt::Key_unknown) {
+        QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
     } else {
-        const Qt::Key key = target == form->txtPassword ? Qt::Key_P : Qt::Key_U;
-        QTest::keyPress(before, key, Qt::AltModifier);
-        QTest::keyRelease(before, key, Qt::AltModifier);
+        const Qt::KeyboardModifiers modifiers = key == Qt::Key_Tab     ? Qt::NoModifier
+                                                : key == Qt::Key_Backtab ? Qt::ShiftModifier
+                                                                         : Qt::AltModifier;
+        QTest::keyPress(start, key, modifiers);
+        QTest::keyRelease(QApplication::focusWidget(), key, modifiers);
     }
     QCOMPARE(QApplication::focusWidget(), target);
     QCOMPARE(target->selectedText(), selectsAll ? target->text() : QString());
