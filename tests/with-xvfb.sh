@@ -31,6 +31,11 @@ for _ in $(seq 100); do
 done
 [ -n "$display" ] || { echo "Xvfb did not start"; cat "$tmp/xvfb.log"; exit 1; }
 export DISPLAY=":$display"
+# The number comes as soon as the server listens; wait until it also answers.
+for _ in $(seq 100); do
+  xdpyinfo >/dev/null 2>&1 && break
+  sleep 0.05
+done
 export XDG_RUNTIME_DIR="$tmp/runtime"; mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 
 if [ "$wm" = 1 ]; then
