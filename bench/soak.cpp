@@ -1,0 +1,426 @@
+// Benchmarks of the idle reset, run in-process on the presentation window:
+//   soak latency [N]          N resets from another page back to the homepage,
+//                             timed from the threshold tick (default 50)
+//   soak soak [N] [tickMs]    N resets at a short tick, counting renderer
+//                             terminations and the memory of the process tree
+//                             (default 500 resets, 30 ms)
+//   soak killed [N]           N times: kill the renderer, tick the reset, wait
+//                             for the homepage (default 100)
+// Pages come from bench/pages through tests/http_server.py on 127.0.0.1.
+// Prints figures only; it is not a test.
+
+#include "../tests/RecordingUser32.h"
+#include "platform/BrowserProfile.h"
+#include "platform/DialogFont.h"
+#include "platform/EngineEnvironment.h"
+#include "platform/WebBrowser.h"
+#include "presentation/frmBrowser.h"
+#include "startup/modInitialise.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QEventLoop>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <algorithm>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <vector>
+
+using namespace quillory;
+using namespace quillory::modInitialise;
+
+namespace {
+
+// --- the process tree's memory --------------------------------------------
+
+// The parent of every process now running.
+std::map<int, int> ParentsOfAll()
+{
+    std::map<int, int> parents;
+    for (const QString& name : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool isPid = false;
+        const int pid = name.toInt(&isPid);
+        if (!isPid)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        // The name in parentheses may hold spaces; the fields after it do not.
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1)
+            parents[pid] = fields[1].toInt();
+    }
+    return parents;
+}
+
+// PSS in KiB of this process and all its descendants (the engine's processes).
+long TreePssKiB()
+{
+    const std::map<int, int> parents = ParentsOfAll();
+    std::vector<int> tree{static_cast<int>(QCoreApplication::applicationPid())};
+    for (std::size_t i = 0; i < tree.size(); ++i) {
+        for (const auto& [pid, parent] : parents) {
+            if (parent == tree[i])
+                tree.push_back(pid);
+        }
+    }
+    long total = 0;
+    for (int pid : tree) {
+        QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+        if (!rollup.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : rollup.readAll().split('\n')) {
+            if (line.startsWith("Pss:"))
+                total += line.mid(4).trimmed().split(' ').first().toLong();
+        }
+    }
+    return total;
+}
+
+// --- waiting ------------------------------------------------------------------
+
+// Runs the event loop until the condition holds or the time is up. A real
+// event loop: the engine's work on this thread must not wait for a poll.
+template <typename Condition>
+bool WaitFor(Condition condition, int timeoutMs)
+{
+    if (condition())
+        return true;
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (condition())
+            loop.quit();
+    });
+    poll.start(2);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return condition();
+}
+
+void Wait(int ms)
+{
+    WaitFor([] { return false; }, ms);
+}
+
+// --- figures ----------------------------------------------------------------
+
+double Percentile(std::vector<double> values, double fraction)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t rank = static_cast<std::size_t>(std::max(1.0, std::ceil(fraction * values.size())));
+    return values[rank - 1];
+}
+
+void PrintTimes(const char* what, const std::vector<double>& ms)
+{
+    std::printf("  %-28s median %7.1f ms   p95 %7.1f ms   min %7.1f   max %7.1f   (n=%zu)\n", what,
+                Percentile(ms, 0.5), Percentile(ms, 0.95), ms.empty() ? 0 : *std::min_element(ms.begin(), ms.end()),
+                ms.empty() ? 0 : *std::max_element(ms.begin(), ms.end()), ms.size());
+    std::fflush(stdout);
+}
+
+// --- the local server -----------------------------------------------------
+
+class BenchServer {
+public:
+    bool Start()
+    {
+        process_.setProgram(QStringLiteral("python3"));
+        process_.setArguments({QStringLiteral(QUILLORY_SOURCE_DIR "/tests/http_server.py"), QStringLiteral("--root"),
+                               QStringLiteral(QUILLORY_SOURCE_DIR "/bench/pages"), QStringLiteral("--lifetime"),
+                               QStringLiteral("86400")});
+        process_.setProcessChannelMode(QProcess::SeparateChannels);
+        process_.start();
+        if (!process_.waitForStarted(5000))
+            return false;
+        while (process_.waitForReadyRead(5000)) {
+            const QString line = QString::fromUtf8(process_.readLine()).trimmed();
+            if (line.startsWith(QLatin1String("PORT "))) {
+                port_ = line.mid(5).toInt();
+                // Its request lines are dropped, or shown with BENCH_VERBOSE=1 in the environment.
+                QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] {
+                    const QByteArray lines = process_.readAll();
+                    if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
+                        std::fprintf(stderr, "%lld ms server: %s", static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000), lines.constData());
+                });
+                return true;
+            }
+        }
+        return false;
+    }
+    ~BenchServer()
+    {
+        process_.terminate();
+        if (!process_.waitForFinished(3000))
+            process_.kill();
+    }
+    QString Url(const QString& path) const { return QStringLiteral("http://127.0.0.1:%1/%2").arg(port_).arg(path); }
+
+private:
+    QProcess process_;
+    int port_ = 0;
+};
+
+// --- the presentation under watch -------------------------------------------
+
+// The presentation window, with the moments of its homepage's events.
+class Watched {
+public:
+    Watched(const QString& home, int tickMs) : home_(home), form_(user32_, tickMs)
+    {
+        clock_.start();
+        page_ = form_.webBrowser->findChild<QWebEngineView*>()->page();
+        QObject::connect(form_.webBrowser, &WebBrowser::NavigateComplete2, [this](QObject*, const QVariant& url) {
+            if (url.toString() == home_) {
+                ++homeCompletes;
+                homeCompleteAt = clock_.nsecsElapsed();
+            }
+        });
+        QObject::connect(page_, &QWebEnginePage::loadFinished, [this](bool ok) {
+            if (ok && page_->url().toString() == home_) {
+                ++homeLoads;
+                homeLoadAt = clock_.nsecsElapsed();
+            } else if (ok) {
+                otherLoadAt = clock_.nsecsElapsed();
+            }
+        });
+        QObject::connect(page_, &QWebEnginePage::renderProcessTerminated,
+                         [this](QWebEnginePage::RenderProcessTerminationStatus, int) { ++terminations; });
+        // Runs after the form's own tick handler: a tick that reset leaves the count at 0.
+        QObject::connect(form_.tmrTimeout, &QTimer::timeout, [this] {
+            if (form_.TickCount == 0)
+                ++resets;
+        });
+    }
+
+    qint64 Now() const { return clock_.nsecsElapsed(); }
+    static double Ms(qint64 from, qint64 to) { return (to - from) / 1e6; }
+    FrmBrowser& Form() { return form_; }
+    QWebEnginePage* Page() const { return page_; }
+
+    // The tick that reaches the threshold, as the timer would give it.
+    qint64 TickAtThreshold()
+    {
+        form_.TickCount = 0;  // MinDelay 10 s: the threshold is one tick
+        const qint64 at = Now();
+        if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
+            std::fprintf(stderr, "%lld ms tick\n", static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000));
+        form_.tmrTimeout_Timer();
+        return at;
+    }
+
+    // Waits until the homepage has completed its navigation and loaded after the given moment.
+    bool WaitForHome(qint64 since, int timeoutMs)
+    {
+        return WaitFor([&] { return homeCompleteAt > since && homeLoadAt > since; }, timeoutMs);
+    }
+
+    long long homeCompletes = 0, homeLoads = 0, terminations = 0, resets = 0;
+    qint64 homeCompleteAt = -1, homeLoadAt = -1, otherLoadAt = -1;
+
+private:
+    RecordingUser32 user32_;
+    QString home_;
+    FrmBrowser form_;
+    QWebEnginePage* page_;
+    QElapsedTimer clock_;
+};
+
+// --- the modes --------------------------------------------------------------
+
+int ResetLatency(const BenchServer& server, int rounds)
+{
+    const QString home = server.Url(QStringLiteral("home.html"));
+    const QString other = server.Url(QStringLiteral("other.html"));
+    Watched w(home, 3600 * 1000);  // no tick but the benchmark's own
+    w.Form().Show();
+    if (!w.WaitForHome(-1, 30000)) {
+        std::printf("the homepage never loaded\n");
+        return 1;
+    }
+    std::vector<double> toComplete, toLoad;
+    int failures = 0;
+    for (int i = 0; i < rounds; ++i) {
+        // A visitor went elsewhere; then the idle time runs out.
+        const qint64 before = w.Now();
+        w.Form().webBrowser->Navigate(other);
+        if (!WaitFor([&] { return w.otherLoadAt > before; }, 15000)) {
+            ++failures;
+            continue;
+        }
+        Wait(300);
+        const qint64 tick = w.TickAtThreshold();
+        if (!w.WaitForHome(tick, 15000)) {
+            ++failures;
+            continue;
+        }
+        toComplete.push_back(Watched::Ms(tick, w.homeCompleteAt));
+        toLoad.push_back(Watched::Ms(tick, w.homeLoadAt));
+    }
+    std::printf("reset latency, %d resets from another page to the homepage (frames, images; from the HTTP cache)\n",
+                rounds);
+    PrintTimes("tick -> NavigateComplete2", toComplete);
+    PrintTimes("tick -> load finished", toLoad);
+    std::printf("  failures: %d\n", failures);
+    return failures == 0 ? 0 : 1;
+}
+
+// Stops the resets, lets the homepage settle, and measures the tree.
+long SettledPss(Watched& w, const QString& home)
+{
+    PresentationSettings.MinDelay = 1e9;  // a threshold never reached: no resets meanwhile
+    const qint64 since = w.Now();
+    w.Form().webBrowser->Navigate(home);
+    w.WaitForHome(since, 30000);
+    Wait(3000);
+    const long pss = TreePssKiB();
+    PresentationSettings.MinDelay = 10;
+    w.Form().TickCount = 0;
+    return pss;
+}
+
+int Soak(const BenchServer& server, long long count, int tickMs)
+{
+    const QString home = server.Url(QStringLiteral("home.html"));
+    Watched w(home, tickMs);
+    w.Form().Show();
+    if (!w.WaitForHome(-1, 30000)) {
+        std::printf("the homepage never loaded\n");
+        return 1;
+    }
+    const long startPss = SettledPss(w, home);
+    std::printf("soak: %lld resets, tick %d ms; tree PSS at start %ld KiB\n", count, tickMs, startPss);
+    std::fflush(stdout);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    long firstPss = 0, lastPss = 0;
+    long long stalls = 0;
+    long long nextMark = std::min<long long>(100, count);
+    while (w.resets < count) {
+        const long long loadsBefore = w.homeLoads, resetsBefore = w.resets;
+        Wait(50);
+        // Resets without a completed load for long: the presentation is stuck.
+        if (w.resets == resetsBefore && w.homeLoads == loadsBefore && !WaitFor([&] {
+                return w.resets != resetsBefore || w.homeLoads != loadsBefore;
+            }, 30000)) {
+            ++stalls;
+            std::printf("  stall: nothing happened for 30 s after %lld resets\n", w.resets);
+            w.Form().TickCount = 0;
+            w.Form().tmrTimeout->start();
+        }
+        if (w.resets >= nextMark) {
+            const long pss = SettledPss(w, home);
+            if (firstPss == 0)
+                firstPss = pss;
+            lastPss = pss;
+            std::printf("  %6lld resets  %6lld homepage loads  %lld renderer terminations  PSS %ld KiB (%+.1f %% "
+                        "since 100)  %.0f s\n",
+                        w.resets, w.homeLoads, w.terminations, pss, 100.0 * (pss - firstPss) / firstPss,
+                        elapsed.elapsed() / 1000.0);
+            std::fflush(stdout);
+            nextMark = std::min(count, nextMark < 1000 ? 1000 : nextMark + 1000);
+            if (nextMark <= w.resets)
+                nextMark = count > w.resets ? w.resets + 1 : count;
+        }
+    }
+    std::printf("soak result: %lld resets, %lld completed homepage loads, %lld renderer terminations, %lld stalls\n",
+                w.resets, w.homeLoads, w.terminations, stalls);
+    std::printf("  tree PSS after 100 resets %ld KiB, after %lld resets %ld KiB: growth %+.1f %%\n", firstPss,
+                w.resets, lastPss, 100.0 * (lastPss - firstPss) / firstPss);
+    return w.terminations == 0 && stalls == 0 ? 0 : 1;
+}
+
+int KilledRenderer(const BenchServer& server, int rounds)
+{
+    const QString home = server.Url(QStringLiteral("home.html"));
+    Watched w(home, 3600 * 1000);
+    w.Form().Show();
+    if (!w.WaitForHome(-1, 30000)) {
+        std::printf("the homepage never loaded\n");
+        return 1;
+    }
+    std::vector<double> toComplete, toLoad, toNotice;
+    int successes = 0;
+    for (int i = 0; i < rounds; ++i) {
+        const qint64 pid = w.Page()->renderProcessPid();
+        const long long terminated = w.terminations;
+        const qint64 killedAt = w.Now();
+        if (pid <= 0 || ::kill(static_cast<pid_t>(pid), SIGKILL) != 0 ||
+            !WaitFor([&] { return w.terminations > terminated; }, 10000)) {
+            std::printf("  round %d: the renderer could not be killed\n", i + 1);
+            continue;
+        }
+        toNotice.push_back(Watched::Ms(killedAt, w.Now()));
+        const qint64 tick = w.TickAtThreshold();
+        const bool back = w.WaitForHome(tick, 15000) && w.Page()->renderProcessPid() > 0 &&
+                          w.Page()->renderProcessPid() != pid;
+        if (!back) {
+            std::printf("  round %d: the homepage did not come back\n", i + 1);
+            continue;
+        }
+        ++successes;
+        toComplete.push_back(Watched::Ms(tick, w.homeCompleteAt));
+        toLoad.push_back(Watched::Ms(tick, w.homeLoadAt));
+    }
+    std::printf("killed renderer: %d of %d times the homepage came back at the reset\n", successes, rounds);
+    PrintTimes("kill -> termination seen", toNotice);
+    PrintTimes("tick -> NavigateComplete2", toComplete);
+    PrintTimes("tick -> load finished", toLoad);
+    return successes == rounds ? 0 : 1;
+}
+
+int Run(const QStringList& args)
+{
+    const QString mode = args.value(1);
+    BenchServer server;
+    if (!server.Start()) {
+        std::printf("the local server did not start\n");
+        return 2;
+    }
+    PresentationSettings = PresentationSettingsRecord{};
+    PresentationSettings.HomepageURL = server.Url(QStringLiteral("home.html"));
+    PresentationSettings.MinDelay = 10;
+    if (mode == QLatin1String("latency"))
+        return ResetLatency(server, args.value(2, QStringLiteral("50")).toInt());
+    if (mode == QLatin1String("soak"))
+        return Soak(server, args.value(2, QStringLiteral("500")).toLongLong(), args.value(3, QStringLiteral("30")).toInt());
+    if (mode == QLatin1String("killed"))
+        return KilledRenderer(server, args.value(2, QStringLiteral("100")).toInt());
+    std::printf("usage: soak latency [N] | soak soak [N] [tickMs] | soak killed [N]\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // Caches of its own, as the tests have, so that runs do not share a disk cache.
+    QTemporaryDir home;
+    qputenv("XDG_CACHE_HOME", home.filePath(QStringLiteral("cache")).toUtf8());
+    PrepareEngineEnvironment();
+    int status = 0;
+    {
+        QApplication app(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("quillory-bench"));
+        UseDialogFont();
+        status = Run(QApplication::arguments());
+        qDeleteAll(QApplication::topLevelWidgets());
+        ReleaseBrowserProfile();
+    }
+    RemoveSiteData();
+    return status;
+}
