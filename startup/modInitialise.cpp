@@ -40,7 +40,9 @@ void ReadOption(const QString& field)
         PresentationSettings.WorkOffline = True;
     if (l == QLatin1String("closeopenwindows"))
         PresentationSettings.CloseOpenWindows = True;
-    if (l.left(5) == QLatin1String("pass:") && field.length() > 5 && field.length() < 13)
+    // The length limits apply to the password as kept, in lower case, which
+    // can be longer than the field: "\u0130" lowers to "i" and a combining dot.
+    if (l.left(5) == QLatin1String("pass:") && l.length() > 5 && l.length() < 13)
         PresentationSettings.Password = l.mid(5);
 }
 
