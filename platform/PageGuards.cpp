@@ -1,7 +1,10 @@
 #include "platform/PageGuards.h"
 
 #include <QAuthenticator>
+#include <QChildEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
+#include <QWheelEvent>
 #include <QWebEngineCertificateError>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFileSystemAccessRequest>
@@ -13,6 +16,41 @@
 #include <QWebEngineView>
 
 namespace quillory {
+
+namespace {
+
+// Keeps visitors from zooming the page: the engine keeps a zoom for each
+// site, so a zoomed homepage would stay zoomed after every return home.
+// It watches the view and the widget the view draws the page in, which the
+// view creates and replaces as pages come and go.
+class ZoomBlocker final : public QObject {
+public:
+    explicit ZoomBlocker(QObject* parent) : QObject(parent) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::ChildAdded:
+            if (QObject* child = static_cast<QChildEvent*>(event)->child(); child->isWidgetType())
+                child->installEventFilter(this);
+            return false;
+        case QEvent::Wheel:
+            return static_cast<QWheelEvent*>(event)->modifiers() & Qt::ControlModifier;
+        case QEvent::KeyPress:
+        case QEvent::ShortcutOverride: {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            const bool zoomKey = key->key() == Qt::Key_Plus || key->key() == Qt::Key_Minus ||
+                                 key->key() == Qt::Key_Equal || key->key() == Qt::Key_0;
+            return zoomKey && (key->modifiers() & Qt::ControlModifier);
+        }
+        default:
+            return QObject::eventFilter(watched, event);
+        }
+    }
+};
+
+}  // namespace
 
 void GuardPage(QWebEnginePage& page)
 {
@@ -42,6 +80,12 @@ void GuardView(QWebEngineView& view)
 {
     view.setContextMenuPolicy(Qt::NoContextMenu);
     view.setAcceptDrops(false);
+    auto* zoomBlocker = new ZoomBlocker(&view);
+    view.installEventFilter(zoomBlocker);
+    for (QObject* child : view.children()) {
+        if (child->isWidgetType())
+            child->installEventFilter(zoomBlocker);
+    }
 }
 
 void GuardProfile(QWebEngineProfile& profile)

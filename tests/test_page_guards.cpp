@@ -7,6 +7,7 @@
 #include "platform/WebBrowser.h"
 
 #include <QDesktopServices>
+#include <QWheelEvent>
 #include <QDir>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -37,6 +38,8 @@ private slots:
     void nothingLeavesThePage();
     void devicesAndPermissionsDenied();
     void loginPromptsAndBadCertificatesShowNoBox();
+    void noPopupByAnyRoute();
+    void browserKeysDoNothing();
 
 private:
     void Load(const QString& page);
@@ -167,6 +170,59 @@ void PageGuardsTest::loginPromptsAndBadCertificatesShowNoBox()
     QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty(), 10000);
     QVERIFY(completed.last().at(1).value<QVariant>().toString().startsWith(QLatin1String("chrome-error:")));
     QVERIFY(OtherWindows().isEmpty());
+}
+
+void PageGuardsTest::noPopupByAnyRoute()
+{
+    // The presentation refuses new windows unless allowed; the control must
+    // ask whatever the route, and open nothing once refused.
+    int requests = 0;
+    connect(browser_, &WebBrowser::NewWindow2, this, [&](QObject**, Boolean* Cancel) {
+        ++requests;
+        *Cancel = True;
+    });
+    Load(QStringLiteral("popups.html"));
+    const QString page = server_.Url(QStringLiteral("popups.html"));
+    QWidget* target = view()->focusProxy();
+    QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, QPoint(100, 25));     // target=_blank
+    QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, QPoint(100, 85));     // a named target
+    QTest::mouseClick(target, Qt::LeftButton, Qt::NoModifier, QPoint(100, 145));    // window.open on a click
+    QTest::mouseClick(target, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 205)); // shift-click: a new window
+    QTest::mouseClick(target, Qt::MiddleButton, Qt::NoModifier, QPoint(100, 205));  // middle-click: a new tab
+    QTest::mouseClick(target, Qt::LeftButton, Qt::ControlModifier, QPoint(100, 205)); // ctrl-click: a new tab
+    view()->page()->runJavaScript(QStringLiteral("openWithoutGesture()"));
+    QTRY_COMPARE_WITH_TIMEOUT(requests, 7, 10000);
+    QTest::qWait(1000);
+    QVERIFY(OtherWindows().isEmpty());
+    QCOMPARE(view()->url().toString(), page);
+    for (const QString& path : server_.Requests())
+        QVERIFY2(!path.startsWith(QLatin1String("/popup.html")), qPrintable(path));
+}
+
+void PageGuardsTest::browserKeysDoNothing()
+{
+    Load(QStringLiteral("home.html"));
+    const qreal zoom = view()->zoomFactor();
+    const QStringList before = server_.Requests();
+    QWidget* target = view()->focusProxy();
+    target->setFocus();
+    const QList<QKeyCombination> keys{
+        Qt::CTRL | Qt::Key_N, Qt::CTRL | Qt::Key_T, Qt::CTRL | Qt::Key_W, Qt::CTRL | Qt::Key_S,
+        Qt::CTRL | Qt::Key_P, Qt::CTRL | Qt::Key_O, Qt::CTRL | Qt::Key_U, Qt::CTRL | Qt::SHIFT | Qt::Key_I,
+        Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Minus, Qt::CTRL | Qt::Key_0, QKeyCombination(Qt::Key_F11),
+        QKeyCombination(Qt::Key_F12), Qt::ALT | Qt::Key_Left, Qt::ALT | Qt::Key_F4};
+    for (const QKeyCombination key : keys)
+        QTest::keyClick(target, key.key(), key.keyboardModifiers());
+    // Zooming by the wheel with Ctrl held.
+    QWheelEvent wheel(QPointF(200, 200), target->mapToGlobal(QPointF(200, 200)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(target, &wheel);
+    QTest::qWait(1000);
+    QVERIFY(OtherWindows().isEmpty());
+    QVERIFY(window_->isVisible());
+    QCOMPARE(view()->zoomFactor(), zoom);
+    QCOMPARE(view()->url(), QUrl(server_.Url(QStringLiteral("home.html"))));
+    QCOMPARE(server_.Requests(), before);  // nothing reloaded or fetched
 }
 
 QUILLORY_TEST_MAIN(PageGuardsTest)
