@@ -1,9 +1,12 @@
 // Benchmarks of the idle reset, run in-process on the presentation window:
 //   soak latency [N]          N resets from another page back to the homepage,
 //                             timed from the threshold tick (default 50)
-//   soak soak [N] [tickMs]    N resets at a short tick, counting renderer
+//   soak soak [N] [tickMs] [interrupt]
+//                             N resets at a short tick, counting renderer
 //                             terminations and the memory of the process tree
-//                             (default 500 resets, 30 ms)
+//                             (default 500 resets, 30 ms). Each reset waits
+//                             for the homepage's load to finish, unless
+//                             "interrupt": then every tick resets, loaded or not
 //   soak killed [N]           N times: kill the renderer, tick the reset, wait
 //                             for the homepage (default 100)
 // Pages come from bench/pages through tests/http_server.py on 127.0.0.1.
@@ -177,6 +180,9 @@ private:
 
 // --- the presentation under watch -------------------------------------------
 
+// A delay whose threshold no tick count reaches: no reset.
+constexpr float kNoReset = 1e9f;
+
 // The presentation window, with the moments of its homepage's events.
 class Watched {
 public:
@@ -191,6 +197,11 @@ public:
             }
         });
         QObject::connect(page_, &QWebEnginePage::loadFinished, [this](bool ok) {
+            if (page_->url().toString() == home_ && waitForLoad && !paused) {
+                // Loaded: the idle time starts now, and the next tick resets.
+                PresentationSettings.MinDelay = 10;
+                form_.TickCount = 0;
+            }
             if (ok && page_->url().toString() == home_) {
                 ++homeLoads;
                 homeLoadAt = clock_.nsecsElapsed();
@@ -202,8 +213,11 @@ public:
                          [this](QWebEnginePage::RenderProcessTerminationStatus, int) { ++terminations; });
         // Runs after the form's own tick handler: a tick that reset leaves the count at 0.
         QObject::connect(form_.tmrTimeout, &QTimer::timeout, [this] {
-            if (form_.TickCount == 0)
-                ++resets;
+            if (form_.TickCount != 0)
+                return;
+            ++resets;
+            if (waitForLoad)
+                PresentationSettings.MinDelay = kNoReset;  // until this reset's load finishes
         });
     }
 
@@ -229,6 +243,8 @@ public:
         return WaitFor([&] { return homeCompleteAt > since && homeLoadAt > since; }, timeoutMs);
     }
 
+    bool waitForLoad = false;  // a reset only once the last one's load finished
+    bool paused = false;       // no resets at all
     long long homeCompletes = 0, homeLoads = 0, terminations = 0, resets = 0;
     qint64 homeCompleteAt = -1, homeLoadAt = -1, otherLoadAt = -1;
 
@@ -282,28 +298,32 @@ int ResetLatency(const BenchServer& server, int rounds)
 // Stops the resets, lets the homepage settle, and measures the tree.
 long SettledPss(Watched& w, const QString& home)
 {
-    PresentationSettings.MinDelay = 1e9;  // a threshold never reached: no resets meanwhile
+    w.paused = true;
+    PresentationSettings.MinDelay = kNoReset;
     const qint64 since = w.Now();
     w.Form().webBrowser->Navigate(home);
     w.WaitForHome(since, 30000);
     Wait(3000);
     const long pss = TreePssKiB();
+    w.paused = false;
     PresentationSettings.MinDelay = 10;
     w.Form().TickCount = 0;
     return pss;
 }
 
-int Soak(const BenchServer& server, long long count, int tickMs)
+int Soak(const BenchServer& server, long long count, int tickMs, bool interrupt)
 {
     const QString home = server.Url(QStringLiteral("home.html"));
     Watched w(home, tickMs);
+    w.waitForLoad = !interrupt;
     w.Form().Show();
     if (!w.WaitForHome(-1, 30000)) {
         std::printf("the homepage never loaded\n");
         return 1;
     }
     const long startPss = SettledPss(w, home);
-    std::printf("soak: %lld resets, tick %d ms; tree PSS at start %ld KiB\n", count, tickMs, startPss);
+    std::printf("soak: %lld resets, tick %d ms, %s; tree PSS at start %ld KiB\n", count, tickMs,
+                interrupt ? "every tick resets" : "each reset after the last load finished", startPss);
     std::fflush(stdout);
     QElapsedTimer elapsed;
     elapsed.start();
@@ -319,6 +339,7 @@ int Soak(const BenchServer& server, long long count, int tickMs)
             }, 30000)) {
             ++stalls;
             std::printf("  stall: nothing happened for 30 s after %lld resets\n", w.resets);
+            PresentationSettings.MinDelay = 10;
             w.Form().TickCount = 0;
             w.Form().tmrTimeout->start();
         }
@@ -397,7 +418,8 @@ int Run(const QStringList& args)
     if (mode == QLatin1String("latency"))
         return ResetLatency(server, args.value(2, QStringLiteral("50")).toInt());
     if (mode == QLatin1String("soak"))
-        return Soak(server, args.value(2, QStringLiteral("500")).toLongLong(), args.value(3, QStringLiteral("30")).toInt());
+        return Soak(server, args.value(2, QStringLiteral("500")).toLongLong(), args.value(3, QStringLiteral("30")).toInt(),
+                    args.value(4) == QLatin1String("interrupt"));
     if (mode == QLatin1String("killed"))
         return KilledRenderer(server, args.value(2, QStringLiteral("100")).toInt());
     std::printf("usage: soak latency [N] | soak soak [N] [tickMs] | soak killed [N]\n");
@@ -408,6 +430,7 @@ int Run(const QStringList& args)
 
 int main(int argc, char** argv)
 {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // figures show as they come, also in a log file
     // Caches of its own, as the tests have, so that runs do not share a disk cache.
     QTemporaryDir home;
     qputenv("XDG_CACHE_HOME", home.filePath(QStringLiteral("cache")).toUtf8());
