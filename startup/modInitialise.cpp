@@ -40,9 +40,11 @@ void ReadOption(const QString& field)
         PresentationSettings.WorkOffline = True;
     if (l == QLatin1String("closeopenwindows"))
         PresentationSettings.CloseOpenWindows = True;
-    // The length limits apply to the password as kept, in lower case, which
-    // can be longer than the field: "\u0130" lowers to "i" and a combining dot.
-    if (l.left(5) == QLatin1String("pass:") && l.length() > 5 && l.length() < 13)
+    // The limits count the characters of the field as given: 1 to 7 after
+    // the colon. Lower-casing may lengthen the kept password (a capital I with
+    // a dot becomes an i and a combining dot); the exit prompt compares its
+    // entry lower-cased the same way, so such a password still works.
+    if (l.left(5) == QLatin1String("pass:") && field.length() > 5 && field.length() < 13)
         PresentationSettings.Password = l.mid(5);
 }
 

@@ -74,7 +74,7 @@ void StartupTest::commandLines_data()
     const QString u = QStringLiteral("http://127.0.0.1:8000/home.html");
     auto row = [](const char* name, const QString& line, const QString& url, float delay, const char* flags,
                   const char* password, bool dialog) {
-        QTest::newRow(name) << line << url << delay << QString::fromLatin1(flags) << QString::fromLatin1(password)
+        QTest::newRow(name) << line << url << delay << QString::fromLatin1(flags) << QString::fromUtf8(password)
                             << dialog;
     };
 
@@ -117,7 +117,8 @@ void StartupTest::commandLines_data()
     row("password of 7", u + ",30,pass:abcdefg", u, 30, "", "abcdefg", false);
     row("password of 8 ignored", u + ",30,pass:abcdefgh", u, 30, "", "", false);
     row("empty password ignored", u + ",30,pass:", u, 30, "", "", false);
-    row("password lower case lengthens past 7 ignored", u + QStringLiteral(",30,pass:S\u0130PASS:"), u, 30, "", "", false);
+    row("password counted as typed, before lower-casing", u + QStringLiteral(",30,pass:S\u0130PASS:"), u, 30, "",
+        QStringLiteral("si\u0307pass:").toUtf8().constData(), false);
     row("password lower-cased", u + ",30,PASS:SeCrEt", u, 30, "", "secret", false);
     row("later password wins", u + ",30,pass:first,pass:second", u, 30, "", "second", false);
     row("invalid later password keeps earlier", u + ",30,pass:first,pass:toolongpw", u, 30, "", "first", false);
