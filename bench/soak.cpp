@@ -9,6 +9,8 @@
 //                             "interrupt": then every tick resets, loaded or not
 //   soak killed [N]           N times: kill the renderer, tick the reset, wait
 //                             for the homepage (default 100)
+//   soak engine [N]           the same steps as latency on a bare view of the
+//                             engine, without the program: the engine's share
 // Pages come from bench/pages through tests/http_server.py on 127.0.0.1.
 // Prints figures only; it is not a test.
 
@@ -29,7 +31,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QScreen>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <algorithm>
 #include <cmath>
@@ -295,6 +299,53 @@ int ResetLatency(const BenchServer& server, int rounds)
     return failures == 0 ? 0 : 1;
 }
 
+// The latency steps on a plain view and page of the engine, with a disk cache
+// as the program has: what the engine takes without any of the program's code.
+int EngineAlone(const BenchServer& server, int rounds)
+{
+    const QString home = server.Url(QStringLiteral("home.html"));
+    const QString other = server.Url(QStringLiteral("other.html"));
+    QTemporaryDir storage;
+    QWebEngineProfile profile(QStringLiteral("engine-alone"));
+    profile.setPersistentStoragePath(storage.filePath(QStringLiteral("storage")));
+    profile.setCachePath(storage.filePath(QStringLiteral("cache")));
+    profile.setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+    auto* view = new QWebEngineView;
+    auto* page = new QWebEnginePage(&profile, view);
+    view->setPage(page);
+    view->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    view->setGeometry(QGuiApplication::primaryScreen()->geometry());
+    view->show();
+    QElapsedTimer clock;
+    clock.start();
+    qint64 loadAt = -1;
+    QString loaded;
+    QObject::connect(page, &QWebEnginePage::loadFinished, [&](bool ok) {
+        if (ok) {
+            loadAt = clock.nsecsElapsed();
+            loaded = page->url().toString();
+        }
+    });
+    auto load = [&](const QString& url) {
+        const qint64 since = clock.nsecsElapsed();
+        page->load(QUrl(url));
+        return WaitFor([&] { return loadAt > since && loaded == url; }, 15000) ? Watched::Ms(since, loadAt) : -1.0;
+    };
+    load(home);
+    std::vector<double> toLoad;
+    for (int i = 0; i < rounds; ++i) {
+        load(other);
+        Wait(300);
+        const double ms = load(home);
+        if (ms >= 0)
+            toLoad.push_back(ms);
+    }
+    std::printf("engine alone, %d loads from another page to the homepage\n", rounds);
+    PrintTimes("load() -> load finished", toLoad);
+    delete view;  // the page before its profile
+    return 0;
+}
+
 // Stops the resets, lets the homepage settle, and measures the tree.
 long SettledPss(Watched& w, const QString& home)
 {
@@ -390,7 +441,10 @@ int KilledRenderer(const BenchServer& server, int rounds)
         const bool back = w.WaitForHome(tick, 15000) && w.Page()->renderProcessPid() > 0 &&
                           w.Page()->renderProcessPid() != pid;
         if (!back) {
-            std::printf("  round %d: the homepage did not come back\n", i + 1);
+            std::printf("  round %d: the homepage did not come back (navigation completed: %s, loaded: %s, "
+                        "renderer %lld, before %lld)\n",
+                        i + 1, w.homeCompleteAt > tick ? "yes" : "no", w.homeLoadAt > tick ? "yes" : "no",
+                        w.Page()->renderProcessPid(), pid);
             continue;
         }
         ++successes;
@@ -420,9 +474,11 @@ int Run(const QStringList& args)
     if (mode == QLatin1String("soak"))
         return Soak(server, args.value(2, QStringLiteral("500")).toLongLong(), args.value(3, QStringLiteral("30")).toInt(),
                     args.value(4) == QLatin1String("interrupt"));
+    if (mode == QLatin1String("engine"))
+        return EngineAlone(server, args.value(2, QStringLiteral("50")).toInt());
     if (mode == QLatin1String("killed"))
         return KilledRenderer(server, args.value(2, QStringLiteral("100")).toInt());
-    std::printf("usage: soak latency [N] | soak soak [N] [tickMs] | soak killed [N]\n");
+    std::printf("usage: soak latency [N] | soak soak [N] [tickMs] [interrupt] | soak killed [N] | soak engine [N]\n");
     return 2;
 }
 
