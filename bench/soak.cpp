@@ -71,14 +71,18 @@ std::map<int, int> ParentsOfAll()
     return parents;
 }
 
-// PSS in KiB of this process and all its descendants (the engine's processes).
+// The local server runs as a child of this process but is not part of the browser.
+qint64 serverPid = 0;
+
+// PSS in KiB of this process and all its descendants (the engine's
+// processes), but for the local server.
 long TreePssKiB()
 {
     const std::map<int, int> parents = ParentsOfAll();
     std::vector<int> tree{static_cast<int>(QCoreApplication::applicationPid())};
     for (std::size_t i = 0; i < tree.size(); ++i) {
         for (const auto& [pid, parent] : parents) {
-            if (parent == tree[i])
+            if (parent == tree[i] && pid != serverPid)
                 tree.push_back(pid);
         }
     }
@@ -158,6 +162,7 @@ public:
             const QString line = QString::fromUtf8(process_.readLine()).trimmed();
             if (line.startsWith(QLatin1String("PORT "))) {
                 port_ = line.mid(5).toInt();
+                serverPid = process_.processId();
                 // Its request lines are dropped, or shown with BENCH_VERBOSE=1 in the environment.
                 QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] {
                     const QByteArray lines = process_.readAll();
