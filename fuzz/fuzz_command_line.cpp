@@ -13,8 +13,10 @@
 #include <QLocale>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -44,7 +46,7 @@ QStringList ScanFields()
             // A field that a comma ends: exactly the text up to that comma.
             FUZZ_CHECK(start - 1 + field->size() < length);
             FUZZ_CHECK(CommandLine.at(start - 1 + field->size()) == QLatin1Char(','));
-            FUZZ_CHECK(CommandLine.mid(start - 1, field->size()) == *field);
+            FUZZ_CHECK(QStringView(CommandLine).mid(start - 1, field->size()) == *field);
             FUZZ_CHECK(ArgPosition == start + field->size() + 1);
         } else {
             // The last field: the rest of the text without blanks around it.
@@ -54,7 +56,7 @@ QStringList ScanFields()
                 ++first;
             while (last > first && CommandLine.at(last - 1) == QLatin1Char(' '))
                 --last;
-            FUZZ_CHECK(*field == CommandLine.mid(first, last - first));
+            FUZZ_CHECK(*field == QStringView(CommandLine).mid(first, last - first));
         }
         fields << *field;
         FUZZ_CHECK(fields.size() <= commas + 1);
@@ -137,7 +139,8 @@ void CheckSettings(bool dialog, const QStringList& fields)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    // The same locale on every run, so that a finding reproduces.
+    // The same locale on every run, so that a finding reproduces; the
+    // argument bytes read as UTF-8.
     setenv("LC_ALL", "C.UTF-8", 1);
     return 0;
 }
@@ -145,23 +148,30 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     // argv as the system builds it: the program's name, the words, a null.
+    // No bytes are no arguments; a NUL at the end leaves an empty last word.
     std::vector<std::string> words{"quillory"};
-    words.emplace_back();
-    for (std::size_t i = 0; i < size; ++i) {
-        if (data[i] == 0)
-            words.emplace_back();
-        else
-            words.back() += static_cast<char>(data[i]);
+    const char* const text = reinterpret_cast<const char*>(data);
+    for (std::size_t from = 0; size > 0;) {
+        const void* nul = std::memchr(text + from, 0, size - from);
+        const std::size_t to = nul ? static_cast<const char*>(nul) - text : size;
+        words.emplace_back(text + from, to - from);
+        if (!nul)
+            break;
+        from = to + 1;
     }
-    if (size == 0)
-        words.pop_back();  // no arguments at all
     std::vector<const char*> argv;
     for (const std::string& word : words)
         argv.push_back(word.c_str());
     argv.push_back(nullptr);
 
+    // The argument text: the words after the program's name with one blank
+    // between them, cut at the cap.
+    QStringList decoded;
+    for (std::size_t i = 1; i < words.size(); ++i)
+        decoded << QString::fromUtf8(words[i].data(), static_cast<qsizetype>(words[i].size()));
     const QString joined = JoinArguments(static_cast<int>(words.size()), argv.data());
     FUZZ_CHECK(joined.size() <= MaxArgumentTextLength);
+    FUZZ_CHECK(joined == decoded.join(QLatin1Char(' ')).left(MaxArgumentTextLength));
     SetArgumentText(joined);
     FUZZ_CHECK(ArgumentText() == joined);
 
