@@ -30,7 +30,7 @@ QWebEngineScript DocumentReporter()
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::ApplicationWorld);
     script.setRunsOnSubFrames(true);
-    script.setSourceCode(QStringLiteral("console.log(%1 + document.URL);")
+    script.setSourceCode(QStringLiteral("console.log(%1 + (window === window.top ? 'page ' : 'frame ') + document.URL);")
                              .arg(QStringLiteral("\"%1 \"").arg(ReporterSecret())));
     return script;
 }
@@ -71,8 +71,16 @@ void BrowserPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const 
                                            const QString&)
 {
     const QString prefix = ReporterSecret() + QLatin1Char(' ');
-    if (message.startsWith(prefix))
-        emit documentCreated(message.mid(prefix.length()));
+    if (!message.startsWith(prefix))
+        return;
+    const QString where = message.mid(prefix.length()).section(QLatin1Char(' '), 0, 0);
+    const QString url = message.mid(prefix.length() + where.length() + 1);
+    // Every frame starts on an empty about:blank document of the engine's
+    // own, which the engine sometimes reports and sometimes not: frames on
+    // about:blank never count, so that a frame counts once.
+    if (where == QLatin1String("frame") && url == QLatin1String("about:blank"))
+        return;
+    emit documentCreated(url);
 }
 
 }  // namespace quillory
