@@ -19,7 +19,7 @@ HOME_GREEN = (0x2A, 0x7D, 0x2A)  # the background of pages/home.html
 NEXT_BLUE = (0x2A, 0x2A, 0x7D)  # the background of pages/next.html
 
 
-def wait_for(predicate, timeout=20.0, step=0.1):
+def wait_for(predicate, timeout=40.0, step=0.1):
     end = time.monotonic() + timeout
     while time.monotonic() < end:
         value = predicate()
