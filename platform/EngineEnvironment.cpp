@@ -1,5 +1,7 @@
 #include "platform/EngineEnvironment.h"
 
+#include "platform/Compositing.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QLoggingCategory>
@@ -41,6 +43,7 @@ void PrepareEngineEnvironment()
     }
 #endif
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+    ChooseCompositing();
 }
 
 }  // namespace quillory

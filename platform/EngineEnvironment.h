@@ -9,6 +9,7 @@ namespace quillory {
 // - No way in for remote debugging: QTWEBENGINE_REMOTE_DEBUGGING is cleared and
 //   any --remote-debugging-* flag is dropped from QTWEBENGINE_CHROMIUM_FLAGS;
 //   the operator's other flags (such as --disable-gpu) stay.
+// - Qt Quick renders in software on a machine without a GPU (Compositing.h).
 void PrepareEngineEnvironment();
 
 }  // namespace quillory
