@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QProcess>
+#include <QQuickWindow>
 #include <QSignalSpy>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
@@ -66,6 +67,7 @@ private slots:
     void blankFramesAndStrictPages();
     void newWindowsCancelledOrOpened();
     void offlineReadsOnlyTheCache();
+    void softwareCompositingWithoutGpu();
 
 private:
     LocalServer server_;
@@ -227,3 +229,16 @@ void WebBrowserTest::offlineReadsOnlyTheCache()
 
 QUILLORY_TEST_MAIN(WebBrowserTest)
 #include "test_webbrowser.moc"
+
+// Xvfb offers no direct rendering, as on a kiosk PC without a GPU: the pages
+// are composited by Qt Quick's software renderer and still show.
+void WebBrowserTest::softwareCompositingWithoutGpu()
+{
+    QCOMPARE(QQuickWindow::sceneGraphBackend(), QStringLiteral("software"));
+    QSignalSpy loaded(browser_->findChild<QWebEngineView*>(), &QWebEngineView::loadFinished);
+    browser_->Navigate(server_.Url(QStringLiteral("home.html")));
+    QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 1, 15000);
+    QTest::qWait(500);
+    const QImage shot = window_->grab().toImage();
+    QCOMPARE(shot.pixelColor(600, 150), QColor(0x2a, 0x7d, 0x2a));  // the page's background
+}
