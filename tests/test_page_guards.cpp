@@ -7,6 +7,9 @@
 #include "platform/WebBrowser.h"
 
 #include <QDesktopServices>
+#include <QDrag>
+#include <QMimeData>
+#include <QProcess>
 #include <QWheelEvent>
 #include <QDir>
 #include <QSignalSpy>
@@ -40,6 +43,7 @@ private slots:
     void loginPromptsAndBadCertificatesShowNoBox();
     void noPopupByAnyRoute();
     void browserKeysDoNothing();
+    void dropsDoNothing();
 
 private:
     void Load(const QString& page);
@@ -223,6 +227,42 @@ void PageGuardsTest::browserKeysDoNothing()
     QCOMPARE(view()->zoomFactor(), zoom);
     QCOMPARE(view()->url(), QUrl(server_.Url(QStringLiteral("home.html"))));
     QCOMPARE(server_.Requests(), before);  // nothing reloaded or fetched
+}
+
+// A file and a link dragged across the X server onto the page, by the pointer.
+// The page listens for drops and would take one; nothing reaches it, and
+// nothing opens or loads.
+void PageGuardsTest::dropsDoNothing()
+{
+    Load(QStringLiteral("home.html"));
+    view()->page()->runJavaScript(QStringLiteral(
+        "document.addEventListener('dragover', e => e.preventDefault());"
+        "document.addEventListener('drop', e => { e.preventDefault(); document.title = 'dropped'; });"));
+    const QStringList before = server_.Requests();
+
+    // The button goes down outside the window, the drag starts there, and the
+    // pointer carries it into the page and lets go.
+    QCOMPARE(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("1000"),
+                                                         QStringLiteral("900"), QStringLiteral("mousedown"),
+                                                         QStringLiteral("1")}),
+             0);
+    QProcess::startDetached(QStringLiteral("sh"), {QStringLiteral("-c"),
+                                                   QStringLiteral("sleep 1; for x in 900 700 500 300; do "
+                                                                  "xdotool mousemove $x 300; sleep 0.2; done; "
+                                                                  "sleep 0.5; xdotool mouseup 1")});
+    auto* data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(QStringLiteral(QUILLORY_TESTS_DIR "/pages/next.html")),
+                   QUrl(server_.Url(QStringLiteral("next.html")))});
+    data->setText(server_.Url(QStringLiteral("next.html")));
+    auto* drag = new QDrag(window_);  // Qt deletes it once the drag is over
+    drag->setMimeData(data);
+    QCOMPARE(drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction), Qt::IgnoreAction);
+
+    QTest::qWait(1500);
+    QCOMPARE(Title(), QStringLiteral("Home"));
+    QVERIFY(OtherWindows().isEmpty());
+    QCOMPARE(view()->url(), QUrl(server_.Url(QStringLiteral("home.html"))));
+    QCOMPARE(server_.Requests(), before);
 }
 
 QUILLORY_TEST_MAIN(PageGuardsTest)
