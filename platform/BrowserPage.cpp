@@ -80,7 +80,7 @@ void BrowserPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const 
     // about:blank never count, so that a frame counts once.
     if (where == QLatin1String("frame") && url == QLatin1String("about:blank"))
         return;
-    emit documentCreated(url);
+    emit documentCreated(url, where == QLatin1String("page"));
 }
 
 }  // namespace quillory

@@ -21,7 +21,7 @@ public:
 signals:
     // A document of the page or one of its frames has been created: a
     // navigation has completed. url is the document's address.
-    void documentCreated(const QString& url);
+    void documentCreated(const QString& url, bool topLevel);
 
 protected:
     QWebEnginePage* createWindow(WebWindowType type) override;

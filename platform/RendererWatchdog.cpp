@@ -41,11 +41,20 @@ RendererWatchdog::RendererWatchdog(QWebEnginePage* page, QObject* parent)
     connect(answerTime_, &QTimer::timeout, this, &RendererWatchdog::EndHungRenderer);
     // Once the hung renderer is gone, the navigation starts again in a new one.
     connect(page_, &QWebEnginePage::renderProcessTerminated, this, [this] {
+        rendererEnded_ = true;
+        unreportedLoad_ = false;
         if (!restartPending_)
             return;
         restartPending_ = false;
         page_->load(url_);
         patience_->start();
+    });
+    connect(page_, &QWebEnginePage::loadStarted, this, [this] { unreportedLoad_ = rendererEnded_; });
+    connect(page_, &QWebEnginePage::loadFinished, this, [this] {
+        if (!unreportedLoad_)
+            return;
+        DocumentCreated(true);
+        emit documentUnreported(page_->url().toString());
     });
 }
 
@@ -56,8 +65,12 @@ void RendererWatchdog::Watch(const QUrl& url)
     patience_->start();
 }
 
-void RendererWatchdog::DocumentCreated()
+void RendererWatchdog::DocumentCreated(bool topLevel)
 {
+    if (topLevel) {
+        rendererEnded_ = false;
+        unreportedLoad_ = false;
+    }
     patience_->stop();
     answerTime_->stop();
 }

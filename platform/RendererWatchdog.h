@@ -4,6 +4,12 @@
 // ever. After each navigation the watchdog waits for a new document; if none
 // comes and the renderer does not answer either, it ends the renderer, and
 // the navigation is started again in a fresh one.
+//
+// It also covers a gap of the engine after a renderer has ended (killed, or
+// crashed): the first documents in the new renderer are sometimes created
+// before the renderer has the document reporter, and then report nothing.
+// When a load after an ended renderer finishes without the page's own
+// document reported, the watchdog reports it.
 
 #include <QObject>
 #include <QUrl>
@@ -25,8 +31,12 @@ public:
 
     // A navigation to url has started.
     void Watch(const QUrl& url);
-    // A document was created: the renderer is alive.
-    void DocumentCreated();
+    // A document was created, the page's own or a frame's: the renderer is alive.
+    void DocumentCreated(bool topLevel);
+
+signals:
+    // The page's document at url was created but not reported.
+    void documentUnreported(const QString& url);
 
 private:
     void AskRenderer();
@@ -38,6 +48,8 @@ private:
     QUrl url_;
     quint64 question_ = 0;
     bool restartPending_ = false;
+    bool rendererEnded_ = false;   // no page document reported since the renderer ended
+    bool unreportedLoad_ = false;  // a load started in the new renderer, its page not reported yet
 };
 
 }  // namespace quillory

@@ -28,8 +28,11 @@ WebBrowser::WebBrowser(QWidget* parent)
     view_->setPage(page_);
     GuardView(*view_);
     page_->newWindowHandler = [this] { return OpenNewWindow(); };
-    connect(page_, &BrowserPage::documentCreated, this, [this](const QString& url) {
-        watchdog_->DocumentCreated();
+    connect(page_, &BrowserPage::documentCreated, this, [this](const QString& url, bool topLevel) {
+        watchdog_->DocumentCreated(topLevel);
+        emit NavigateComplete2(page_, QVariant(url));
+    });
+    connect(watchdog_, &RendererWatchdog::documentUnreported, this, [this](const QString& url) {
         emit NavigateComplete2(page_, QVariant(url));
     });
     connect(offline_, &OfflineMode::ready, this, &WebBrowser::StartPendingNavigation);
