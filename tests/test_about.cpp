@@ -69,12 +69,10 @@ class AboutTest : public QObject {
 private slots:
     void initTestCase();
     void cleanup();
-    void arrowAfterAMoveOverTheMargin();
-    void loadsThePageBesideTheProgram();
+    void loadsThePageAndSetsTheArrowOverTheMargin();
     void opensModallyFromTheCreditLabel_data();
     void opensModallyFromTheCreditLabel();
-    void loadsAgainAtEachOpening();
-    void opensAndClosesWithoutThePage();
+    void loadsAgainAtEachOpeningAndCopesWithoutThePage();
 
 private:
     // Expanded, as the credit label needs.
@@ -154,16 +152,30 @@ Opening AboutTest::ClickCredits(const std::function<void(FrmAbout*)>& act)
     return seen;
 }
 
-void AboutTest::arrowAfterAMoveOverTheMargin()
+void AboutTest::loadsThePageAndSetsTheArrowOverTheMargin()
 {
     FrmURLPrompt* dialog = OpenDialog();
     QVERIFY(dialog);
     QVERIFY(!QApplication::overrideCursor());
     for (int opening = 0; opening < 2; ++opening) {
-        auto* about = new FrmAbout(dialog);
+        QPointer<FrmAbout> about = new FrmAbout(dialog);
+        QSignalSpy completed(about->webBrowser, &WebBrowser::NavigateComplete2);
         about->show();
-        QVERIFY(QTest::qWaitForWindowExposed(about));
-        // Moves over the controls do not count.
+        QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty(), 15000);
+        QCOMPARE(QUrl(completed.first().at(1).toString()), QUrl::fromLocalFile(PagePath()));
+        QTRY_COMPARE(PageTitle(about), QStringLiteral("About Quillory"));
+
+        QCOMPARE(about->windowTitle(), QStringLiteral("About Quillory"));
+        QCOMPARE(about->size(), TwipsRect(0, 0, 6135, 4095).size());
+        QCOMPARE(about->minimumSize(), about->maximumSize());
+        QVERIFY(!(about->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        // A dialog that belongs to the settings dialog: above it, and no taskbar button.
+        QCOMPARE(about->windowType(), Qt::Dialog);
+        QCOMPARE(about->windowHandle()->transientParent(), dialog->windowHandle());
+        QCOMPARE(about->cmdOK->text(), QStringLiteral("OK"));
+        QVERIFY(about->cmdOK->isDefault());
+
+        // Moves over the controls do not count; one over the margin sets the arrow.
         QTest::mouseMove(about->cmdOK, QPoint(5, 5));
         QTest::mouseMove(about->webBrowser, QPoint(40, 40));
         QTest::qWait(100);
@@ -173,36 +185,13 @@ void AboutTest::arrowAfterAMoveOverTheMargin()
         QTRY_VERIFY(QApplication::overrideCursor());
         QCOMPARE(QApplication::overrideCursor()->shape(), Qt::ArrowCursor);
         about->Unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!about);
     }
     // Still in force after the box has gone, and set only once.
     QVERIFY(QApplication::overrideCursor());
     QApplication::restoreOverrideCursor();
     QVERIFY(!QApplication::overrideCursor());
-}
-
-void AboutTest::loadsThePageBesideTheProgram()
-{
-    FrmURLPrompt* dialog = OpenDialog();
-    QVERIFY(dialog);
-    QPointer<FrmAbout> about = new FrmAbout(dialog);
-    QSignalSpy completed(about->webBrowser, &WebBrowser::NavigateComplete2);
-    about->show();
-    QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty(), 15000);
-    QCOMPARE(QUrl(completed.first().at(1).toString()), QUrl::fromLocalFile(PagePath()));
-    QTRY_COMPARE(PageTitle(about), QStringLiteral("About Quillory"));
-
-    QCOMPARE(about->windowTitle(), QStringLiteral("About Quillory"));
-    QCOMPARE(about->size(), TwipsRect(0, 0, 6135, 4095).size());
-    QCOMPARE(about->minimumSize(), about->maximumSize());
-    QVERIFY(!(about->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-    // A dialog that belongs to the settings dialog: above it, and no taskbar button.
-    QCOMPARE(about->windowType(), Qt::Dialog);
-    QCOMPARE(about->windowHandle()->transientParent(), dialog->windowHandle());
-    QCOMPARE(about->cmdOK->text(), QStringLiteral("OK"));
-    QVERIFY(about->cmdOK->isDefault());
-    about->Unload();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!about);
 }
 
 void AboutTest::opensModallyFromTheCreditLabel_data()
@@ -252,35 +241,26 @@ void AboutTest::opensModallyFromTheCreditLabel()
     QCOMPARE(dialog->txtMinDelay->text(), QStringLiteral("20"));
 }
 
-void AboutTest::loadsAgainAtEachOpening()
-{
-    QVERIFY(OpenDialog());
-    const auto ok = [](FrmAbout* about) { QTest::mouseClick(about->cmdOK, Qt::LeftButton); };
-    const Opening first = ClickCredits(ok);
-    QCOMPARE(first.title, QStringLiteral("About Quillory"));
-    QVERIFY(!first.about);
-    // A new box, which loads the page again: its title comes from that load.
-    const Opening second = ClickCredits(ok);
-    QCOMPARE(second.title, QStringLiteral("About Quillory"));
-    QVERIFY(!second.about);
-}
-
-void AboutTest::opensAndClosesWithoutThePage()
+void AboutTest::loadsAgainAtEachOpeningAndCopesWithoutThePage()
 {
     const QString away = PagePath() + QStringLiteral(".away");
     QFile::remove(away);
     QVERIFY(QFile::rename(PagePath(), away));
     FrmURLPrompt* dialog = OpenDialog();
-    const Opening seen = dialog ? ClickCredits([](FrmAbout* about) {
-        QTest::keyClick(about->cmdOK, Qt::Key_Return);
-    })
-                                : Opening{};
+    Opening without;
+    if (dialog)
+        without = ClickCredits([](FrmAbout* about) { QTest::keyClick(about->cmdOK, Qt::Key_Return); });
     QFile::rename(away, PagePath());
     QVERIFY(dialog);
-    QVERIFY(seen.modal);
-    QVERIFY(seen.title != QLatin1String("About Quillory"));
-    QVERIFY(!seen.about);
+    QVERIFY(without.modal);
+    QVERIFY(without.title != QLatin1String("About Quillory"));
+    QVERIFY(!without.about);
     QVERIFY(dialog->isVisible());
+
+    // The page is back, and the next box loads it anew.
+    const Opening with = ClickCredits([](FrmAbout* about) { QTest::mouseClick(about->cmdOK, Qt::LeftButton); });
+    QCOMPARE(with.title, QStringLiteral("About Quillory"));
+    QVERIFY(!with.about);
 }
 
 QUILLORY_TEST_MAIN(AboutTest)

@@ -18,9 +18,6 @@
 using namespace quillory;
 using namespace quillory::modInitialise;
 
-Q_DECLARE_METATYPE(Qt::Key)
-Q_DECLARE_METATYPE(Qt::KeyboardModifiers)
-
 class DialogTest : public QObject {
     Q_OBJECT
 private slots:
@@ -40,35 +37,30 @@ private slots:
     void altFocusMovesOnRelease();
     void selectionOnEntry_data();
     void selectionOnEntry();
-    void startNeedsAUrl_data();
-    void startNeedsAUrl();
     void keys_data();
     void keys();
-    void views();
-    void textsFit();
+    void layout();
     void creditUnderline();
 
 private:
-    // The dialog as Main would open it after this command line, shown and active.
-    FrmURLPrompt* Open(const QString& commandLine);
-    QWidget* Control(const char* name) const { return form_->findChild<QWidget*>(QLatin1String(name)); }
+    // Opens the dialog as Main would after this command line, shown and active.
+    bool Open(const QString& commandLine);
+    QWidget* Control(const QString& name) const { return form_->findChild<QWidget*>(name); }
 
     std::unique_ptr<FrmURLPrompt> form_;
 };
 
-FrmURLPrompt* DialogTest::Open(const QString& commandLine)
+bool DialogTest::Open(const QString& commandLine)
 {
     PresentationSettings = PresentationSettingsRecord{};
     CommandLine = commandLine;
     if (!ReadCommandLine())
-        return nullptr;
+        return false;
     form_ = std::make_unique<FrmURLPrompt>();
     form_->Form_Load();
     form_->show();
     form_->activateWindow();
-    if (!QTest::qWaitForWindowActive(form_.get()))
-        return nullptr;
-    return form_.get();
+    return QTest::qWaitForWindowActive(form_.get());
 }
 
 void DialogTest::cleanup()
@@ -86,7 +78,6 @@ void DialogTest::opening_data()
     QTest::newRow("empty") << QString() << QString() << "10";
     QTest::newRow("URL alone") << url << url << "10";
     QTest::newRow("delay alone") << ",30" << QString() << "30";
-    QTest::newRow("delay too small") << url + ",5" << url << "10";
     QTest::newRow("delay of letters") << url + ",abc" << url << "10";
     QTest::newRow("options and password") << url + ",5,allownewwindows,workoffline,closeopenwindows,pass:secret" << url
                                           << "10";
@@ -101,29 +92,27 @@ void DialogTest::opening()
     QFETCH(QString, commandLine);
     QFETCH(QString, url);
     QFETCH(QString, delay);
-    FrmURLPrompt* form = Open(commandLine);
-    QVERIFY(form);
-    QCOMPARE(form->txtHomepageURL->text(), url);
-    QCOMPARE(form->txtMinDelay->text(), delay);
-    QCOMPARE(form->txtPassword->text(), QString());
-    for (QCheckBox* box : {form->chkAllowNewWindows, form->chkWorkOffline, form->chkCloseOpenWindows})
+    QVERIFY(Open(commandLine));
+    QCOMPARE(form_->txtHomepageURL->text(), url);
+    QCOMPARE(form_->txtMinDelay->text(), delay);
+    QCOMPARE(form_->txtPassword->text(), QString());
+    for (QCheckBox* box : {form_->chkAllowNewWindows, form_->chkWorkOffline, form_->chkCloseOpenWindows})
         QCOMPARE(box->checkState(), Qt::Unchecked);
-    QCOMPARE(form->ClientHeight(), FrmURLPrompt::kCompactHeight);
-    QVERIFY(form->cmdMore->isEnabled());
+    QCOMPARE(form_->ClientHeight(), FrmURLPrompt::kCompactHeight);
+    QVERIFY(form_->cmdMore->isEnabled());
     // The URL box has the focus, its text selected.
-    QCOMPARE(QApplication::focusWidget(), form->txtHomepageURL);
-    QCOMPARE(form->txtHomepageURL->selectedText(), url);
+    QCOMPARE(QApplication::focusWidget(), form_->txtHomepageURL);
+    QCOMPARE(form_->txtHomepageURL->selectedText(), url);
 }
 
 void DialogTest::startReplacesTheCommandLineOptions()
 {
-    FrmURLPrompt* form = Open(QStringLiteral("http://127.0.0.1/a.html,5,workoffline,closeopenwindows,pass:secret"));
-    QVERIFY(form);
-    QTest::mouseClick(form->chkAllowNewWindows, Qt::LeftButton);
-    QTest::mouseClick(form->txtPassword, Qt::LeftButton);
-    QTest::keyClicks(form->txtPassword, QStringLiteral("NeW Pw"));
-    QTest::mouseClick(form->cmdOK, Qt::LeftButton);
-    QVERIFY(form->isHidden());
+    QVERIFY(Open(QStringLiteral("http://127.0.0.1/a.html,5,workoffline,closeopenwindows,pass:secret")));
+    QTest::mouseClick(form_->chkAllowNewWindows, Qt::LeftButton);
+    QTest::mouseClick(form_->txtPassword, Qt::LeftButton);
+    QTest::keyClicks(form_->txtPassword, QStringLiteral("NeW Pw"));
+    QTest::mouseClick(form_->cmdOK, Qt::LeftButton);
+    QVERIFY(form_->isHidden());
     QCOMPARE(PresentationSettings.HomepageURL, QStringLiteral("http://127.0.0.1/a.html"));
     QCOMPARE(PresentationSettings.MinDelay, 10.0f);
     QCOMPARE(PresentationSettings.AllowNewWindows, True);
@@ -152,23 +141,22 @@ void DialogTest::typingIntoTheDelayBox()
 {
     QFETCH(QString, typed);
     QFETCH(QString, shown);
-    FrmURLPrompt* form = Open(QString());
-    QVERIFY(form);
-    QTest::keyClick(form->txtHomepageURL, Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), form->txtMinDelay);
+    QVERIFY(Open(QString()));
+    QTest::keyClick(form_->txtHomepageURL, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form_->txtMinDelay);
     for (const QChar c : typed) {
         if (c == QLatin1Char('\b')) {
-            QTest::keyClick(form->txtMinDelay, Qt::Key_Backspace);
+            QTest::keyClick(form_->txtMinDelay, Qt::Key_Backspace);
         } else if (c == QChar(0x7f)) {
-            QTest::keyClick(form->txtMinDelay, Qt::Key_End);
-            QTest::keyClick(form->txtMinDelay, Qt::Key_Left);
-            QTest::sendKeyEvent(QTest::Press, form->txtMinDelay, Qt::Key_Delete, QString(c), {});
-            QTest::sendKeyEvent(QTest::Release, form->txtMinDelay, Qt::Key_Delete, QString(c), {});
+            QTest::keyClick(form_->txtMinDelay, Qt::Key_End);
+            QTest::keyClick(form_->txtMinDelay, Qt::Key_Left);
+            QTest::sendKeyEvent(QTest::Press, form_->txtMinDelay, Qt::Key_Delete, QString(c), {});
+            QTest::sendKeyEvent(QTest::Release, form_->txtMinDelay, Qt::Key_Delete, QString(c), {});
         } else {
-            QTest::keyClicks(form->txtMinDelay, QString(c));
+            QTest::keyClicks(form_->txtMinDelay, QString(c));
         }
     }
-    QCOMPARE(form->txtMinDelay->text(), shown);
+    QCOMPARE(form_->txtMinDelay->text(), shown);
 }
 
 void DialogTest::pastingIsCutToTheLimit_data()
@@ -199,9 +187,8 @@ void DialogTest::pastingIsCutToTheLimit()
     QFETCH(int, selected);
     QFETCH(QString, pasted);
     QFETCH(QString, after);
-    FrmURLPrompt* form = Open(QString());
-    QVERIFY(form);
-    auto* target = static_cast<TextBox*>(Control(box.toLatin1().constData()));
+    QVERIFY(Open(QString()));
+    auto* target = static_cast<TextBox*>(Control(box));
     target->setFocus(Qt::OtherFocusReason);
     target->SetText(before);
     target->end(false);
@@ -218,7 +205,6 @@ void DialogTest::leavingTheDelayBox_data()
 
     QTest::newRow("15 rounds up") << "15" << "20";
     QTest::newRow("1 rounds up") << "1" << "10";
-    QTest::newRow("61 rounds up") << "61" << "70";
     QTest::newRow("20 stays") << "20" << "20";
     QTest::newRow("0 stays") << "0" << "0";
     QTest::newRow("negative stays") << "-15" << "-15";
@@ -237,23 +223,22 @@ void DialogTest::leavingTheDelayBox()
 {
     QFETCH(QString, text);
     QFETCH(QString, after);
-    FrmURLPrompt* form = Open(QString());
-    QVERIFY(form);
+    QVERIFY(Open(QString()));
     // Text a person could not type arrives by pasting; the rest is typed.
-    QTest::keyClick(form->txtHomepageURL, Qt::Key_Tab);
-    form->txtMinDelay->SetText(text);
-    QTest::keyClick(form->txtMinDelay, Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), form->chkAllowNewWindows);
-    QCOMPARE(form->txtMinDelay->text(), after);
+    QTest::keyClick(form_->txtHomepageURL, Qt::Key_Tab);
+    form_->txtMinDelay->SetText(text);
+    QTest::keyClick(form_->txtMinDelay, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form_->chkAllowNewWindows);
+    QCOMPARE(form_->txtMinDelay->text(), after);
 
     // A five-digit result stays whole, but nothing more can be typed in.
-    QTest::keyClick(form->chkAllowNewWindows, Qt::Key_Backtab);
-    QTest::keyClick(form->txtMinDelay, Qt::Key_End);
-    QTest::keyClicks(form->txtMinDelay, QStringLiteral("5"));
-    QCOMPARE(form->txtMinDelay->text(), after.size() < 4 ? after + QLatin1Char('5') : after);
+    QTest::keyClick(form_->chkAllowNewWindows, Qt::Key_Backtab);
+    QTest::keyClick(form_->txtMinDelay, Qt::Key_End);
+    QTest::keyClicks(form_->txtMinDelay, QStringLiteral("5"));
+    QCOMPARE(form_->txtMinDelay->text(), after.size() < 4 ? after + QLatin1Char('5') : after);
     // Shortening it works as ever.
-    QTest::keyClick(form->txtMinDelay, Qt::Key_Backspace);
-    QCOMPARE(form->txtMinDelay->text(), after.size() < 4 ? after : after.chopped(1));
+    QTest::keyClick(form_->txtMinDelay, Qt::Key_Backspace);
+    QCOMPARE(form_->txtMinDelay->text(), after.size() < 4 ? after : after.chopped(1));
 }
 
 void DialogTest::startTakesTheDelayBox_data()
@@ -278,20 +263,19 @@ void DialogTest::startTakesTheDelayBox()
     QFETCH(bool, enter);
     QFETCH(float, stored);
     QFETCH(QString, shown);
-    FrmURLPrompt* form = Open(QStringLiteral("http://127.0.0.1/"));
-    QVERIFY(form);
-    QTest::keyClick(form->txtHomepageURL, Qt::Key_Tab);
+    QVERIFY(Open(QStringLiteral("http://127.0.0.1/")));
+    QTest::keyClick(form_->txtHomepageURL, Qt::Key_Tab);
     QApplication::clipboard()->setText(pasted);
-    QTest::keyClick(form->txtMinDelay, Qt::Key_Delete);
-    QTest::keyClick(form->txtMinDelay, Qt::Key_Insert, Qt::ShiftModifier);
-    QCOMPARE(form->txtMinDelay->text(), pasted);
+    QTest::keyClick(form_->txtMinDelay, Qt::Key_Delete);
+    QTest::keyClick(form_->txtMinDelay, Qt::Key_Insert, Qt::ShiftModifier);
+    QCOMPARE(form_->txtMinDelay->text(), pasted);
     if (enter)
-        QTest::keyClick(form->txtMinDelay, Qt::Key_Return);
+        QTest::keyClick(form_->txtMinDelay, Qt::Key_Return);
     else
-        QTest::mouseClick(form->cmdOK, Qt::LeftButton);
-    QVERIFY(form->isHidden());
+        QTest::mouseClick(form_->cmdOK, Qt::LeftButton);
+    QVERIFY(form_->isHidden());
     QCOMPARE(PresentationSettings.MinDelay, stored);
-    QCOMPARE(form->txtMinDelay->text(), shown);
+    QCOMPARE(form_->txtMinDelay->text(), shown);
 }
 
 void DialogTest::altFocusMovesOnRelease_data()
@@ -302,23 +286,20 @@ void DialogTest::altFocusMovesOnRelease_data()
     QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
     QTest::addColumn<QString>("to");
 
-    const Qt::KeyboardModifiers alt = Qt::AltModifier;
+    const Qt::KeyboardModifiers none, alt = Qt::AltModifier, ctrl = Qt::ControlModifier;
     for (const bool expanded : {false, true}) {
         const char* view = expanded ? "expanded" : "compact";
         QTest::addRow("%s: Alt+D", view) << expanded << "txtHomepageURL" << Qt::Key_D << alt << "txtMinDelay";
         QTest::addRow("%s: Alt+P", view) << expanded << "txtHomepageURL" << Qt::Key_P << alt << "txtPassword";
         QTest::addRow("%s: Alt+U", view) << expanded << "txtPassword" << Qt::Key_U << alt << "txtHomepageURL";
     }
-    QTest::newRow("Alt+Shift+D") << false << "txtHomepageURL" << Qt::Key_D << (alt | Qt::ShiftModifier)
-                                 << "txtMinDelay";
+    QTest::newRow("Alt+Shift+D") << false << "txtHomepageURL" << Qt::Key_D << (alt | Qt::ShiftModifier) << "txtMinDelay";
     QTest::newRow("Alt+D from a button") << false << "cmdMore" << Qt::Key_D << alt << "txtMinDelay";
-    QTest::newRow("Alt+keypad 4") << false << "txtHomepageURL" << Qt::Key_4 << (alt | Qt::KeypadModifier)
-                                  << "txtMinDelay";
+    QTest::newRow("Alt+keypad 4") << false << "txtHomepageURL" << Qt::Key_4 << (alt | Qt::KeypadModifier) << "txtMinDelay";
     QTest::newRow("Alt+F1") << false << "txtHomepageURL" << Qt::Key_F1 << alt << "txtPassword";
     QTest::newRow("Alt+F6") << false << "txtPassword" << Qt::Key_F6 << alt << "txtHomepageURL";
-    QTest::newRow("D without Alt") << false << "chkWorkOffline" << Qt::Key_D << Qt::KeyboardModifiers() << "chkWorkOffline";
-    QTest::newRow("Ctrl+P") << false << "chkWorkOffline" << Qt::Key_P << Qt::KeyboardModifiers(Qt::ControlModifier)
-                            << "chkWorkOffline";
+    QTest::newRow("D without Alt") << false << "chkWorkOffline" << Qt::Key_D << none << "chkWorkOffline";
+    QTest::newRow("Ctrl+P") << false << "chkWorkOffline" << Qt::Key_P << ctrl << "chkWorkOffline";
     QTest::newRow("Alt+X") << false << "txtPassword" << Qt::Key_X << alt << "txtPassword";
 }
 
@@ -329,22 +310,19 @@ void DialogTest::altFocusMovesOnRelease()
     QFETCH(Qt::Key, key);
     QFETCH(Qt::KeyboardModifiers, modifiers);
     QFETCH(QString, to);
-    FrmURLPrompt* form = Open(QStringLiteral("http://127.0.0.1/,5"));
-    QVERIFY(form);
+    QVERIFY(Open(QStringLiteral("http://127.0.0.1/,5")));
     if (expanded)
-        form->cmdMore_Click();
-    QWidget* start = Control(from.toLatin1().constData());
+        form_->cmdMore_Click();
+    QWidget* start = Control(from);
     start->setFocus(Qt::OtherFocusReason);
-    QCOMPARE(QApplication::focusWidget(), start);
-
     QTest::keyPress(start, key, modifiers);
     QCOMPARE(QApplication::focusWidget(), start);  // nothing happens on the press
     QTest::keyRelease(start, key, modifiers);
     QCOMPARE(QApplication::focusWidget()->objectName(), to);
     // No key typed anything on the way.
-    QCOMPARE(form->txtHomepageURL->text(), QStringLiteral("http://127.0.0.1/"));
-    QCOMPARE(form->txtPassword->text(), QString());
-    QCOMPARE(form->txtMinDelay->text(), QStringLiteral("10"));
+    QCOMPARE(form_->txtHomepageURL->text(), QStringLiteral("http://127.0.0.1/"));
+    QCOMPARE(form_->txtPassword->text(), QString());
+    QCOMPARE(form_->txtMinDelay->text(), QStringLiteral("10"));
 }
 
 void DialogTest::selectionOnEntry_data()
@@ -370,13 +348,12 @@ void DialogTest::selectionOnEntry()
     QFETCH(Qt::Key, key);
     QFETCH(QString, box);
     QFETCH(bool, selectsAll);
-    FrmURLPrompt* form = Open(QStringLiteral("http://127.0.0.1/,5"));
-    QVERIFY(form);
-    auto* target = static_cast<TextBox*>(Control(box.toLatin1().constData()));
-    form->txtPassword->SetText(QStringLiteral("secret"));
-    QWidget* start = Control(from.toLatin1().constData());
+    QVERIFY(Open(QStringLiteral("http://127.0.0.1/,5")));
+    auto* target = static_cast<TextBox*>(Control(box));
+    form_->txtPassword->SetText(QStringLiteral("secret"));
+    QWidget* start = Control(from);
     start->setFocus(Qt::OtherFocusReason);
-    form->txtHomepageURL->deselect();
+    form_->txtHomepageURL->deselect();
 
     if (key == Qt::Key_unknown) {
         QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
@@ -397,74 +374,57 @@ void DialogTest::selectionOnEntry()
     QCOMPARE(target->selectedText(), QString());
 }
 
-void DialogTest::startNeedsAUrl_data()
-{
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<bool>("starts");
-
-    QTest::newRow("empty") << "" << false;
-    QTest::newRow("blanks") << "   " << true;
-    QTest::newRow("anything") << "x" << true;
-}
-
-void DialogTest::startNeedsAUrl()
-{
-    QFETCH(QString, url);
-    QFETCH(bool, starts);
-    FrmURLPrompt* form = Open(QString());
-    QVERIFY(form);
-    const QString marker = QStringLiteral("unchanged");
-    PresentationSettings.HomepageURL = marker;
-    QTest::keyClicks(form->txtHomepageURL, url);
-    QTest::keyClick(form->txtHomepageURL, Qt::Key_Return);
-    QCOMPARE(form->isHidden(), starts);
-    QCOMPARE(PresentationSettings.HomepageURL, starts ? url : marker);
-    if (!starts)
-        QCOMPARE(QApplication::focusWidget(), form->txtHomepageURL);
-}
-
 void DialogTest::keys_data()
 {
+    QTest::addColumn<QString>("url");  // typed into the URL box
     QTest::addColumn<QString>("focus");
     QTest::addColumn<Qt::Key>("key");
     QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
     QTest::addColumn<QString>("outcome");
 
+    const QString url = QStringLiteral("http://127.0.0.1/");
     const Qt::KeyboardModifiers none;
     const Qt::KeyboardModifiers alt = Qt::AltModifier;
-    QTest::newRow("Enter in the URL box") << "txtHomepageURL" << Qt::Key_Return << none << "started";
-    QTest::newRow("keypad Enter in the password box") << "txtPassword" << Qt::Key_Enter << none << "started";
-    QTest::newRow("Enter on a check box") << "chkWorkOffline" << Qt::Key_Return << none << "started";
-    QTest::newRow("Enter on More") << "cmdMore" << Qt::Key_Return << none << "expanded";
-    QTest::newRow("Enter on Start") << "cmdOK" << Qt::Key_Return << none << "started";
-    QTest::newRow("Esc") << "txtHomepageURL" << Qt::Key_Escape << none << "nothing";
-    QTest::newRow("Esc on a button") << "cmdMore" << Qt::Key_Escape << none << "nothing";
-    QTest::newRow("Alt+S") << "txtMinDelay" << Qt::Key_S << alt << "started";
-    QTest::newRow("Alt+M") << "txtHomepageURL" << Qt::Key_M << alt << "expanded";
-    QTest::newRow("Alt+N") << "txtHomepageURL" << Qt::Key_N << alt << "chkAllowNewWindows";
-    QTest::newRow("Alt+O") << "txtHomepageURL" << Qt::Key_O << alt << "chkWorkOffline";
-    QTest::newRow("Alt+C") << "txtHomepageURL" << Qt::Key_C << alt << "chkCloseOpenWindows";
+    QTest::newRow("Enter in the URL box") << url << "txtHomepageURL" << Qt::Key_Return << none << "started";
+    QTest::newRow("Enter, URL empty") << "" << "txtHomepageURL" << Qt::Key_Return << none << "nothing";
+    QTest::newRow("Enter, URL of blanks") << "   " << "txtHomepageURL" << Qt::Key_Return << none << "started";
+    QTest::newRow("keypad Enter in the password box") << url << "txtPassword" << Qt::Key_Enter << none << "started";
+    QTest::newRow("Enter on a check box") << url << "chkWorkOffline" << Qt::Key_Return << none << "started";
+    QTest::newRow("Enter on More") << url << "cmdMore" << Qt::Key_Return << none << "expanded";
+    QTest::newRow("Enter on Start") << url << "cmdOK" << Qt::Key_Return << none << "started";
+    QTest::newRow("Esc") << url << "txtHomepageURL" << Qt::Key_Escape << none << "nothing";
+    QTest::newRow("Esc on a button") << url << "cmdMore" << Qt::Key_Escape << none << "nothing";
+    QTest::newRow("Alt+S") << url << "txtMinDelay" << Qt::Key_S << alt << "started";
+    QTest::newRow("Alt+M") << url << "txtHomepageURL" << Qt::Key_M << alt << "expanded";
+    QTest::newRow("Alt+N") << url << "txtHomepageURL" << Qt::Key_N << alt << "chkAllowNewWindows";
+    QTest::newRow("Alt+O") << url << "txtHomepageURL" << Qt::Key_O << alt << "chkWorkOffline";
+    QTest::newRow("Alt+C") << url << "txtHomepageURL" << Qt::Key_C << alt << "chkCloseOpenWindows";
 }
 
 void DialogTest::keys()
 {
+    QFETCH(QString, url);
     QFETCH(QString, focus);
     QFETCH(Qt::Key, key);
     QFETCH(Qt::KeyboardModifiers, modifiers);
     QFETCH(QString, outcome);
-    FrmURLPrompt* form = Open(QStringLiteral("http://127.0.0.1/"));
-    QVERIFY(form);
-    QWidget* start = Control(focus.toLatin1().constData());
+    QVERIFY(Open(QString()));
+    QTest::keyClicks(form_->txtHomepageURL, url);
+    const QString marker = QStringLiteral("unchanged");
+    PresentationSettings.HomepageURL = marker;
+    QWidget* start = Control(focus);
     start->setFocus(Qt::OtherFocusReason);
     QTest::keyClick(start, key, modifiers);
 
-    QTRY_COMPARE(form->isHidden(), outcome == QLatin1String("started"));
-    if (outcome == QLatin1String("started"))
+    const bool started = outcome == QLatin1String("started");
+    QTRY_COMPARE(form_->isHidden(), started);
+    QCOMPARE(PresentationSettings.HomepageURL, started ? url : marker);
+    if (started)
         return;
     const bool expanded = outcome == QLatin1String("expanded");
-    QTRY_COMPARE(form->ClientHeight(), expanded ? FrmURLPrompt::kExpandedHeight : FrmURLPrompt::kCompactHeight);
-    QCOMPARE(form->cmdMore->isEnabled(), !expanded);
-    if (auto* box = qobject_cast<QCheckBox*>(Control(outcome.toLatin1().constData()))) {
+    QTRY_COMPARE(form_->ClientHeight(), expanded ? FrmURLPrompt::kExpandedHeight : FrmURLPrompt::kCompactHeight);
+    QCOMPARE(form_->cmdMore->isEnabled(), !expanded);
+    if (auto* box = qobject_cast<QCheckBox*>(Control(outcome))) {
         QTRY_COMPARE(box->checkState(), Qt::Checked);
         QCOMPARE(QApplication::focusWidget(), box);
     }
@@ -472,50 +432,44 @@ void DialogTest::keys()
         QCOMPARE(QApplication::focusWidget(), start);
 }
 
-void DialogTest::views()
+void DialogTest::layout()
 {
-    FrmURLPrompt* form = Open(QString());
-    QVERIFY(form);
-    const int width = form->width();
+    QVERIFY(Open(QString()));
+    const int width = form_->width();
     QCOMPARE(PixelsToTwips(width), FrmURLPrompt::kClientWidth);
 
     // Compact: Frame1 lies wholly below the client area, the buttons wholly inside it.
-    QVERIFY(form->Frame1->geometry().top() >= form->height());
-    for (QPushButton* button : {form->cmdOK, form->cmdClose, form->cmdMore})
-        QVERIFY(form->rect().contains(button->geometry()));
-    QVERIFY(form->Frame1->visibleRegion().isEmpty());
+    QVERIFY(form_->Frame1->geometry().top() >= form_->height());
+    for (QPushButton* button : {form_->cmdOK, form_->cmdClose, form_->cmdMore})
+        QVERIFY(form_->rect().contains(button->geometry()));
+    QVERIFY(form_->Frame1->visibleRegion().isEmpty());
 
-    QTest::mouseClick(form->cmdMore, Qt::LeftButton);
-    QCOMPARE(form->ClientHeight(), FrmURLPrompt::kExpandedHeight);
-    QVERIFY(!form->cmdMore->isEnabled());
-    QTest::mouseClick(form->cmdMore, Qt::LeftButton);  // disabled: no second growth
-    QCOMPARE(form->ClientHeight(), FrmURLPrompt::kExpandedHeight);
-    QCOMPARE(form->width(), width);
+    QTest::mouseClick(form_->cmdMore, Qt::LeftButton);
+    QCOMPARE(form_->ClientHeight(), FrmURLPrompt::kExpandedHeight);
+    QVERIFY(!form_->cmdMore->isEnabled());
+    QTest::mouseClick(form_->cmdMore, Qt::LeftButton);  // disabled: no second growth
+    QCOMPARE(form_->ClientHeight(), FrmURLPrompt::kExpandedHeight);
+    QCOMPARE(form_->width(), width);
     // Expanded: the frame ends 120 twips above the bottom.
-    QCOMPARE(PixelsToTwips(form->height() - form->Frame1->geometry().bottom() - 1), 120.0f);
-    QVERIFY(!form->Frame1->visibleRegion().isEmpty());
+    QCOMPARE(PixelsToTwips(form_->height() - form_->Frame1->geometry().bottom() - 1), 120.0f);
+    QVERIFY(!form_->Frame1->visibleRegion().isEmpty());
 
     // The right-aligned labels all end at 1335 twips.
-    for (QLabel* label : {form->lblURL, form->lnlDelay, form->lblOptions, form->lblPassword}) {
+    for (QLabel* label : {form_->lblURL, form_->lnlDelay, form_->lblOptions, form_->lblPassword}) {
         QCOMPARE(PixelsToTwips(label->geometry().right() + 1), 1335.0f);
         QVERIFY(label->alignment() & Qt::AlignRight);
     }
-}
 
-void DialogTest::textsFit()
-{
-    FrmURLPrompt* form = Open(QString());
-    QVERIFY(form);
     // Every text shows whole in the font at hand: labels on their lines,
     // buttons and check boxes beside their frames and boxes.
-    for (QLabel* label : form->findChildren<QLabel*>()) {
+    for (QLabel* label : form_->findChildren<QLabel*>()) {
         const QRect needed = label->fontMetrics().boundingRect(label->rect(), int(label->alignment()) | Qt::TextWordWrap |
                                                                     Qt::TextShowMnemonic, label->text());
         QVERIFY2(label->rect().contains(needed), qPrintable(label->objectName()));
     }
-    for (QCheckBox* box : form->findChildren<QCheckBox*>())
+    for (QCheckBox* box : form_->findChildren<QCheckBox*>())
         QVERIFY2(box->sizeHint().width() <= box->width(), qPrintable(box->objectName()));
-    for (QPushButton* button : {form->cmdOK, form->cmdClose, form->cmdMore}) {
+    for (QPushButton* button : {form_->cmdOK, form_->cmdClose, form_->cmdMore}) {
         const int text = button->fontMetrics().horizontalAdvance(QString(button->text()).remove(QLatin1Char('&')));
         QVERIFY2(text + 8 <= button->width(), qPrintable(button->objectName()));
     }
@@ -523,26 +477,25 @@ void DialogTest::textsFit()
 
 void DialogTest::creditUnderline()
 {
-    FrmURLPrompt* form = Open(QString());
-    QVERIFY(form);
-    form->cmdMore_Click();
-    auto underlined = [form] { return form->lblCredits->font().underline(); };
+    QVERIFY(Open(QString()));
+    form_->cmdMore_Click();
+    auto underlined = [this] { return form_->lblCredits->font().underline(); };
     QVERIFY(!underlined());
 
-    QTest::mouseMove(form->lblCredits, QPoint(10, form->lblCredits->height() / 2));
+    QTest::mouseMove(form_->lblCredits, QPoint(10, form_->lblCredits->height() / 2));
     QTRY_VERIFY(underlined());
     // Over Frame1's own surface, and over another of its labels, it stays.
-    QTest::mouseMove(form->Frame1, QPoint(form->Frame1->width() - 10, form->Frame1->height() - 6));
-    QTest::mouseMove(form->lblHelp1, QPoint(10, 5));
+    QTest::mouseMove(form_->Frame1, QPoint(form_->Frame1->width() - 10, form_->Frame1->height() - 6));
+    QTest::mouseMove(form_->lblHelp1, QPoint(10, 5));
     QTest::qWait(50);
     QVERIFY(underlined());
     // Over the dialog's bare surface it goes.
-    QTest::mouseMove(form, QPoint(4, form->height() - 3));
+    QTest::mouseMove(form_.get(), QPoint(4, form_->height() - 3));
     QTRY_VERIFY(!underlined());
     // A button is no bare surface either way.
-    QTest::mouseMove(form->lblCredits, QPoint(12, 5));
+    QTest::mouseMove(form_->lblCredits, QPoint(12, 5));
     QTRY_VERIFY(underlined());
-    QTest::mouseMove(form->cmdOK, QPoint(5, 5));
+    QTest::mouseMove(form_->cmdOK, QPoint(5, 5));
     QTest::qWait(50);
     QVERIFY(underlined());
 }

@@ -48,16 +48,14 @@ bool isViewable(WindowHandle w) {
     return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
-bool exists(WindowHandle w) {
-    xcb_connection_t* c = connection();
-    return bool(Freed(xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr)));
-}
-
 xcb_window_t parentOf(WindowHandle w) {
     xcb_connection_t* c = connection();
     Freed tree(xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr));
     return tree ? tree->parent : xcb_window_t{XCB_WINDOW_NONE};
 }
+
+// Any window but the root has a parent for as long as it exists.
+bool exists(WindowHandle w) { return parentOf(w) != XCB_WINDOW_NONE; }
 
 // The root's child holding w: the window manager's frame, or w itself.
 xcb_window_t topLevelHolding(WindowHandle w) {
@@ -229,32 +227,43 @@ class X11User32Test : public QObject {
     Q_OBJECT
 
 private slots:
-    void walkFindsEveryTopLevelWithItsTitle();
-    void walkListsTopmostFirst();
+    void walkFindsEveryTopLevelAndClosingTakesTheMarkedOnes();
     void walkGoesOnFromInnerWindowsAndEndsAtGoneOnes();
-    void closingRoutineClosesOnlyMarkedWindows();
     void windowTextFitsTheBuffer();
     void setForegroundWindowActivatesAndRaises();
     void lockStopsWindowManagerKeys();
     void lockKeepsTheProgramsKeysAndDropsOthers();
-    void lockIsTakenBackAfterAPopup();
     void lockWaitsForAnotherClientsGrabAndIsReleased();
     void offscreenPlatformDoesNothing();
 };
 
-void X11User32Test::walkFindsEveryTopLevelWithItsTitle() {
+void X11User32Test::walkFindsEveryTopLevelAndClosingTakesTheMarkedOnes() {
     REQUIRE_X11();
     X11User32 user32;
     Helper helper;
     CountingWindow shown(QStringLiteral("Qt shown – äöü ✓"));
-    shown.show();
-    CountingWindow hidden(QStringLiteral("Qt hidden"));
-    const WindowHandle hiddenId = hidden.winId();  // a native window that is never mapped
+    CountingWindow hidden(QStringLiteral("Qt hidden"));  // a native window that is never mapped
+    CountingWindow self(QStringLiteral("Quillory"));
+    CountingWindow marked(QStringLiteral("Start - Microsoft Internet Explorer"));
+    CountingWindow markedHidden(QStringLiteral("Microsoft Internet Explorer"));
+    CountingWindow otherCase(QStringLiteral("microsoft internet explorer"));
+    for (CountingWindow* window : {&shown, &self, &marked, &otherCase})
+        window->show();
+    hidden.winId();
+    markedHidden.winId();
     const WindowHandle helperMapped = helper.window("mapped net closable Helper mapped – ✓");
     const WindowHandle helperHidden = helper.window("hidden net closable Helper hidden");
     const WindowHandle helperWmName = helper.window("mapped wm closable Helper WM_NAME only");
-    QVERIFY(QTest::qWaitForWindowExposed(&shown));
-    QTRY_VERIFY(isViewable(helperMapped) && isViewable(helperWmName));
+    const WindowHandle helperMarked = helper.window("mapped net closable Microsoft Internet Explorer - Blank");
+    const WindowHandle helperMarkedHidden = helper.window("hidden wm closable About Microsoft Internet Explorer");
+    const WindowHandle unclosable = helper.window("mapped net plain Microsoft Internet Explorer");
+    const WindowHandle upperCase = helper.window("mapped net closable MICROSOFT INTERNET EXPLORER");
+    const WindowHandle untitled = helper.window("mapped net closable ");
+    const WindowHandle namesake = helper.window("mapped net closable Quillory");
+    for (CountingWindow* window : {&shown, &self, &marked, &otherCase})
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+    for (WindowHandle window : {helperMapped, helperWmName, helperMarked, unclosable, upperCase, untitled, namesake})
+        QTRY_VERIFY(isViewable(window));
     if (underWindowManager())  // the root's children are frames here
         QVERIFY(topLevelHolding(helperMapped) != helperMapped);
 
@@ -262,7 +271,7 @@ void X11User32Test::walkFindsEveryTopLevelWithItsTitle() {
     QCOMPARE(std::set<WindowHandle>(order.begin(), order.end()).size(), order.size());
     const QList<QPair<WindowHandle, QString>> expected = {
         {shown.winId(), shown.windowTitle()},
-        {hiddenId, hidden.windowTitle()},
+        {hidden.winId(), hidden.windowTitle()},
         {helperMapped, QStringLiteral("Helper mapped – ✓")},
         {helperHidden, QStringLiteral("Helper hidden")},
         {helperWmName, QStringLiteral("Helper WM_NAME only")},
@@ -276,22 +285,19 @@ void X11User32Test::walkFindsEveryTopLevelWithItsTitle() {
     QCOMPARE(user32.GetWindow(helperHidden, GW_HWNDFIRST), order.front());
     QCOMPARE(user32.GetWindow(topLevelHolding(helperMapped), GW_HWNDNEXT),
              user32.GetWindow(helperMapped, GW_HWNDNEXT));
-}
 
-void X11User32Test::walkListsTopmostFirst() {
-    REQUIRE_X11();
-    X11User32 user32;
-    CountingWindow first(QStringLiteral("first"));
-    CountingWindow second(QStringLiteral("second"));
-    first.show();
-    second.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&first) && QTest::qWaitForWindowExposed(&second));
-    const WindowHandle a = first.winId(), b = second.winId();
-
-    first.raise();
-    QTRY_VERIFY(positionIn(walk(user32, a), a) < positionIn(walk(user32, a), b));
-    second.raise();
-    QTRY_VERIFY(positionIn(walk(user32, a), b) < positionIn(walk(user32, a), a));
+    // The program's closing routine asks exactly the marked windows to close.
+    closeMarkedWindows(user32, self.winId());
+    QTRY_VERIFY(helper.wasClosed(helperMarked) && helper.wasClosed(helperMarkedHidden));
+    QTRY_COMPARE(marked.closeRequests, 1);
+    QTRY_COMPARE(markedHidden.closeRequests, 1);
+    QTest::qWait(300);  // time for wrong requests to arrive too
+    QCOMPARE(helper.closedCount(), 2);
+    for (CountingWindow* window : {&shown, &hidden, &self, &otherCase})
+        QVERIFY2(window->closeRequests == 0, qPrintable(window->windowTitle()));
+    QVERIFY(exists(unclosable));  // asked nothing, and not killed
+    QCOMPARE(user32.PostMessageA(unclosable, WM_CLOSE, 0, 0), 0);
+    QTRY_COMPARE(foregroundWindow(), self.winId());
 }
 
 void X11User32Test::walkGoesOnFromInnerWindowsAndEndsAtGoneOnes() {
@@ -315,43 +321,6 @@ void X11User32Test::walkGoesOnFromInnerWindowsAndEndsAtGoneOnes() {
     QCOMPARE(user32.GetWindowTextLengthA(gone), 0);
     QCOMPARE(user32.GetWindow(0, GW_HWNDNEXT), WindowHandle(0));
     QCOMPARE(user32.GetWindow(stays.winId(), 5), WindowHandle(0));  // not a walk command
-}
-
-void X11User32Test::closingRoutineClosesOnlyMarkedWindows() {
-    REQUIRE_X11();
-    X11User32 user32;
-    Helper helper;
-    CountingWindow self(QStringLiteral("Quillory"));
-    CountingWindow marked(QStringLiteral("Start - Microsoft Internet Explorer"));
-    CountingWindow markedHidden(QStringLiteral("Microsoft Internet Explorer"));
-    CountingWindow otherCase(QStringLiteral("microsoft internet explorer"));
-    self.show();
-    marked.show();
-    otherCase.show();
-    markedHidden.winId();
-    const WindowHandle helperMarked = helper.window("mapped net closable Microsoft Internet Explorer - Blank");
-    const WindowHandle helperMarkedHidden = helper.window("hidden wm closable About Microsoft Internet Explorer");
-    const WindowHandle unclosable = helper.window("mapped net plain Microsoft Internet Explorer");
-    const WindowHandle upperCase = helper.window("mapped net closable MICROSOFT INTERNET EXPLORER");
-    const WindowHandle untitled = helper.window("mapped net closable ");
-    const WindowHandle namesake = helper.window("mapped net closable Quillory");
-    for (QWidget* window : {static_cast<QWidget*>(&self), static_cast<QWidget*>(&marked), static_cast<QWidget*>(&otherCase)})
-        QVERIFY(QTest::qWaitForWindowExposed(window));
-    for (WindowHandle window : {helperMarked, unclosable, upperCase, untitled, namesake})
-        QTRY_VERIFY(isViewable(window));
-
-    closeMarkedWindows(user32, self.winId());
-
-    QTRY_VERIFY(helper.wasClosed(helperMarked) && helper.wasClosed(helperMarkedHidden));
-    QTRY_COMPARE(marked.closeRequests, 1);
-    QTRY_COMPARE(markedHidden.closeRequests, 1);
-    QTest::qWait(300);  // time for wrong requests to arrive too
-    QCOMPARE(helper.closedCount(), 2);
-    QCOMPARE(self.closeRequests, 0);
-    QCOMPARE(otherCase.closeRequests, 0);
-    QVERIFY(exists(unclosable));  // asked nothing, and not killed
-    QCOMPARE(user32.PostMessageA(unclosable, WM_CLOSE, 0, 0), 0);
-    QTRY_COMPARE(foregroundWindow(), self.winId());
 }
 
 void X11User32Test::windowTextFitsTheBuffer() {
@@ -400,6 +369,7 @@ void X11User32Test::setForegroundWindowActivatesAndRaises() {
     QVERIFY(QTest::qWaitForWindowExposed(&own));
     QTRY_VERIFY(isViewable(other));
 
+    // Each in turn comes to the front, and first in the walk, which lists the topmost first.
     QVERIFY(user32.SetForegroundWindow(other));
     QTRY_COMPARE(foregroundWindow(), other);
     QTRY_VERIFY(positionIn(walk(user32, other), other) < positionIn(walk(user32, other), own.winId()));
@@ -497,6 +467,19 @@ void X11User32Test::lockKeepsTheProgramsKeysAndDropsOthers() {
     QCOMPARE(xdotool({"type", "page"}), 0);
     QTRY_COMPARE(presentation.field->text(), QStringLiteral("page"));
 
+    // A popup menu takes the keyboard for itself; once it closes the lock takes it back.
+    presentation.field->clear();
+    QMenu menu;
+    menu.addAction(QStringLiteral("One"));
+    menu.addAction(QStringLiteral("Two"));
+    menu.popup(presentation.window.mapToGlobal(QPoint(40, 40)));
+    QVERIFY(QTest::qWaitForWindowExposed(&menu));
+    QCOMPARE(xdotool({"key", "Escape"}), 0);  // Qt closes the menu and lets its keyboard grab go
+    QTRY_VERIFY(!menu.isVisible());
+    QTRY_VERIFY(helper.keyboardTakenElsewhere());
+    QCOMPARE(xdotool({"type", "after"}), 0);
+    QTRY_COMPARE(presentation.field->text(), QStringLiteral("after"));
+
     // Its own other top-level window, once focused, gets the keys.
     prompt.show();
     QVERIFY(QTest::qWaitForWindowExposed(&prompt));
@@ -511,38 +494,13 @@ void X11User32Test::lockKeepsTheProgramsKeysAndDropsOthers() {
     QCOMPARE(xdotool({"type", "lost"}), 0);
     QTest::qWait(500);
     QCOMPARE(helper.keyCount(), 0);
-    QCOMPARE(presentation.field->text(), QStringLiteral("page"));
+    QCOMPARE(presentation.field->text(), QStringLiteral("after"));
     QCOMPARE(password->text(), QStringLiteral("secret"));
 
     // Unlocked, they reach it: the focus really was there.
     QVERIFY(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_FALSE, nullptr, 0));
     QCOMPARE(xdotool({"type", "k"}), 0);
     QTRY_VERIFY(helper.keyCount() > 0);
-}
-
-void X11User32Test::lockIsTakenBackAfterAPopup() {
-    REQUIRE_X11();
-    X11User32 user32;
-    Helper helper;
-    PresentationWindow presentation;
-    QVERIFY(QTest::qWaitForWindowExposed(&presentation.window));
-    user32.SetForegroundWindow(presentation.window.winId());
-    QTRY_COMPARE(foregroundWindow(), presentation.window.winId());
-    QTRY_VERIFY(presentation.window.isActiveWindow());
-    QVERIFY(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_TRUE, nullptr, 0));
-    QTRY_VERIFY(helper.keyboardTakenElsewhere());
-
-    QMenu menu;
-    menu.addAction(QStringLiteral("One"));
-    menu.addAction(QStringLiteral("Two"));
-    menu.popup(presentation.window.mapToGlobal(QPoint(40, 40)));
-    QVERIFY(QTest::qWaitForWindowExposed(&menu));
-    QCOMPARE(xdotool({"key", "Escape"}), 0);  // Qt closes the menu and lets its keyboard grab go
-    QTRY_VERIFY(!menu.isVisible());
-
-    QTRY_VERIFY(helper.keyboardTakenElsewhere());
-    QCOMPARE(xdotool({"type", "after"}), 0);
-    QTRY_COMPARE(presentation.field->text(), QStringLiteral("after"));
 }
 
 void X11User32Test::lockWaitsForAnotherClientsGrabAndIsReleased() {
