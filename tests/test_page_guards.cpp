@@ -240,24 +240,33 @@ void PageGuardsTest::dropsDoNothing()
         "document.addEventListener('drop', e => { e.preventDefault(); document.title = 'dropped'; });"));
     const QStringList before = server_.Requests();
 
-    // The button goes down outside the window, the drag starts there, and the
+    // The button goes down on another window, the drag starts there, and the
     // pointer carries it into the page and lets go.
-    QCOMPARE(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("1000"),
-                                                         QStringLiteral("900"), QStringLiteral("mousedown"),
-                                                         QStringLiteral("1")}),
+    QWidget source;
+    source.setGeometry(1000, 800, 100, 100);
+    source.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&source));
+    const QPoint from = source.mapToGlobal(QPoint(50, 50));
+    const QPoint to = view()->mapToGlobal(QPoint(300, 300));
+    QCOMPARE(QProcess::execute(QStringLiteral("xdotool"),
+                               {QStringLiteral("mousemove"), QString::number(from.x()), QString::number(from.y()),
+                                QStringLiteral("mousedown"), QStringLiteral("1")}),
              0);
-    QProcess::startDetached(QStringLiteral("sh"), {QStringLiteral("-c"),
-                                                   QStringLiteral("sleep 1; for x in 900 700 500 300; do "
-                                                                  "xdotool mousemove $x 300; sleep 0.2; done; "
-                                                                  "sleep 0.5; xdotool mouseup 1")});
+    QProcess::startDetached(QStringLiteral("sh"),
+                            {QStringLiteral("-c"),
+                             QStringLiteral("sleep 1; for step in 1 2 3 4; do xdotool mousemove "
+                                            "$((%1 + (%3 - %1) * step / 4)) $((%2 + (%4 - %2) * step / 4)); "
+                                            "sleep 0.2; done; sleep 0.5; xdotool mouseup 1")
+                                 .arg(from.x()).arg(from.y()).arg(to.x()).arg(to.y())});
     auto* data = new QMimeData;
     data->setUrls({QUrl::fromLocalFile(QStringLiteral(QUILLORY_TESTS_DIR "/pages/next.html")),
                    QUrl(server_.Url(QStringLiteral("next.html")))});
     data->setText(server_.Url(QStringLiteral("next.html")));
-    auto* drag = new QDrag(window_);  // Qt deletes it once the drag is over
+    auto* drag = new QDrag(&source);  // Qt deletes it once the drag is over
     drag->setMimeData(data);
     QCOMPARE(drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction), Qt::IgnoreAction);
 
+    source.hide();
     QTest::qWait(1500);
     QCOMPARE(Title(), QStringLiteral("Home"));
     QVERIFY(OtherWindows().isEmpty());
