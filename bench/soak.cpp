@@ -1,12 +1,17 @@
 // Benchmarks of the idle reset, run in-process on the presentation window:
 //   soak latency [N]          N resets from another page back to the homepage,
 //                             timed from the threshold tick (default 50)
-//   soak soak [N] [tickMs] [interrupt]
+//   soak soak [N] [tickMs] [interrupt|locked]
 //                             N resets at a short tick, counting renderer
 //                             terminations and the memory of the process tree
 //                             (default 500 resets, 30 ms). Each reset waits
 //                             for the homepage's load to finish, unless
-//                             "interrupt": then every tick resets, loaded or not
+//                             "interrupt": then every tick resets, loaded or not.
+//                             "locked": with an exit password, the real window
+//                             functions, new windows allowed and closed at the
+//                             reset; every 50 resets a popup and the exit
+//                             prompt open first, and whether the keys stay
+//                             locked is checked from another X client
 //   soak killed [N]           N times: kill the renderer, tick the reset, wait
 //                             for the homepage (default 100)
 //   soak engine [N]           the same steps as latency on a bare view of the
@@ -19,6 +24,8 @@
 #include "platform/DialogFont.h"
 #include "platform/EngineEnvironment.h"
 #include "platform/WebBrowser.h"
+#include "exit/frmPassword.h"
+#include "platform/User32Provider.h"
 #include "presentation/frmBrowser.h"
 #include "startup/modInitialise.h"
 
@@ -39,9 +46,11 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <malloc.h>
 #include <map>
 #include <memory>
 #include <vector>
+#include <xcb/xcb.h>
 
 using namespace quillory;
 using namespace quillory::modInitialise;
@@ -71,6 +80,13 @@ std::map<int, int> ParentsOfAll()
     return parents;
 }
 
+// Each process of the tree as last measured: its type and its PSS in KiB;
+// and the tree's anonymous and shared-memory PSS, the part that is the
+// processes' own data (the rest, mapped files, the kernel may drop and read
+// again at any time, which makes it wander).
+QString treeBreakdown;
+long treeAnonKiB = 0;
+
 // The local server runs as a child of this process but is not part of the browser.
 qint64 serverPid = 0;
 
@@ -87,16 +103,61 @@ long TreePssKiB()
         }
     }
     long total = 0;
+    treeBreakdown.clear();
+    treeAnonKiB = 0;
     for (int pid : tree) {
         QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
         if (!rollup.open(QIODevice::ReadOnly))
             continue;
         for (const QByteArray& line : rollup.readAll().split('\n')) {
-            if (line.startsWith("Pss:"))
-                total += line.mid(4).trimmed().split(' ').first().toLong();
+            if (line.startsWith("Pss_Anon:") || line.startsWith("Pss_Shmem:"))
+                treeAnonKiB += line.mid(line.indexOf(':') + 1).trimmed().split(' ').first().toLong();
+            if (!line.startsWith("Pss:"))
+                continue;
+            const long pss = line.mid(4).trimmed().split(' ').first().toLong();
+            total += pss;
+            QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+            cmdline.open(QIODevice::ReadOnly);
+            QString type = QStringLiteral("program");
+            for (const QByteArray& arg : cmdline.readAll().split('\0')) {
+                if (arg.startsWith("--type="))
+                    type = QString::fromLatin1(arg.mid(7));
+            }
+            treeBreakdown += QStringLiteral(" %1 %2").arg(type).arg(pss);
         }
     }
     return total;
+}
+
+// PSS in KiB of this process alone.
+long OwnPssKiB()
+{
+    QFile rollup(QStringLiteral("/proc/self/smaps_rollup"));
+    if (!rollup.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : rollup.readAll().split('\n')) {
+        if (line.startsWith("Pss:"))
+            return line.mid(4).trimmed().split(' ').first().toLong();
+    }
+    return 0;
+}
+
+// Whether some client holds the keyboard: another client's grab fails then.
+bool KeyboardHeldByAnotherClient()
+{
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c)) {
+        xcb_disconnect(c);
+        return false;
+    }
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    xcb_grab_keyboard_reply_t* reply = xcb_grab_keyboard_reply(
+        c, xcb_grab_keyboard(c, 0, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC), nullptr);
+    const bool held = reply && reply->status == XCB_GRAB_STATUS_ALREADY_GRABBED;
+    free(reply);
+    xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
+    xcb_disconnect(c);
+    return held;
 }
 
 // --- waiting ------------------------------------------------------------------
@@ -187,6 +248,12 @@ private:
     int port_ = 0;
 };
 
+// The homepage: home.html, or another page of bench/pages named by BENCH_HOME.
+QString HomePage()
+{
+    return qEnvironmentVariable("BENCH_HOME", QStringLiteral("home.html"));
+}
+
 // --- the presentation under watch -------------------------------------------
 
 // A delay whose threshold no tick count reaches: no reset.
@@ -195,17 +262,31 @@ constexpr float kNoReset = 1e9f;
 // The presentation window, with the moments of its homepage's events.
 class Watched {
 public:
-    Watched(const QString& home, int tickMs) : home_(home), form_(user32_, tickMs)
+    Watched(const QString& home, int tickMs, User32* user32 = nullptr)
+        : home_(home), form_(user32 ? *user32 : recording_, tickMs)
     {
         clock_.start();
         page_ = form_.webBrowser->findChild<QWebEngineView*>()->page();
         QObject::connect(form_.webBrowser, &WebBrowser::NavigateComplete2, [this](QObject*, const QVariant& url) {
+            if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
+                std::fprintf(stderr, "%lld ms NavigateComplete2 %s\n",
+                             static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000),
+                             qPrintable(url.toString()));
             if (url.toString() == home_) {
                 ++homeCompletes;
                 homeCompleteAt = clock_.nsecsElapsed();
             }
         });
+        QObject::connect(page_, &QWebEnginePage::loadStarted, [this] {
+            if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
+                std::fprintf(stderr, "%lld ms loadStarted\n",
+                             static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000));
+        });
         QObject::connect(page_, &QWebEnginePage::loadFinished, [this](bool ok) {
+            if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
+                std::fprintf(stderr, "%lld ms loadFinished %d %s\n",
+                             static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000), ok,
+                             qPrintable(page_->url().toString()));
             if (page_->url().toString() == home_ && waitForLoad && !paused) {
                 // Loaded: the idle time starts now, and the next tick resets.
                 PresentationSettings.MinDelay = 10;
@@ -219,7 +300,12 @@ public:
             }
         });
         QObject::connect(page_, &QWebEnginePage::renderProcessTerminated,
-                         [this](QWebEnginePage::RenderProcessTerminationStatus, int) { ++terminations; });
+                         [this](QWebEnginePage::RenderProcessTerminationStatus, int) {
+                             ++terminations;
+                             if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
+                                 std::fprintf(stderr, "%lld ms renderProcessTerminated\n",
+                                              static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000));
+                         });
         // Runs after the form's own tick handler: a tick that reset leaves the count at 0.
         QObject::connect(form_.tmrTimeout, &QTimer::timeout, [this] {
             if (form_.TickCount != 0)
@@ -258,7 +344,7 @@ public:
     qint64 homeCompleteAt = -1, homeLoadAt = -1, otherLoadAt = -1;
 
 private:
-    RecordingUser32 user32_;
+    RecordingUser32 recording_;
     QString home_;
     FrmBrowser form_;
     QWebEnginePage* page_;
@@ -269,7 +355,7 @@ private:
 
 int ResetLatency(const BenchServer& server, int rounds)
 {
-    const QString home = server.Url(QStringLiteral("home.html"));
+    const QString home = server.Url(HomePage());
     const QString other = server.Url(QStringLiteral("other.html"));
     Watched w(home, 3600 * 1000);  // no tick but the benchmark's own
     w.Form().Show();
@@ -308,7 +394,7 @@ int ResetLatency(const BenchServer& server, int rounds)
 // as the program has: what the engine takes without any of the program's code.
 int EngineAlone(const BenchServer& server, int rounds)
 {
-    const QString home = server.Url(QStringLiteral("home.html"));
+    const QString home = server.Url(HomePage());
     const QString other = server.Url(QStringLiteral("other.html"));
     QTemporaryDir storage;
     QWebEngineProfile profile(QStringLiteral("engine-alone"));
@@ -338,15 +424,24 @@ int EngineAlone(const BenchServer& server, int rounds)
     };
     load(home);
     std::vector<double> toLoad;
+    // This process's heap in use, after the first tenth of the rounds and at the end.
+    std::size_t heapEarly = 0;
+    const int early = std::max(1, rounds / 10);
     for (int i = 0; i < rounds; ++i) {
         load(other);
         Wait(300);
         const double ms = load(home);
         if (ms >= 0)
             toLoad.push_back(ms);
+        if (i + 1 == early)
+            heapEarly = mallinfo2().uordblks;
     }
+    const std::size_t heapLate = mallinfo2().uordblks;
     std::printf("engine alone, %d loads from another page to the homepage\n", rounds);
     PrintTimes("load() -> load finished", toLoad);
+    std::printf("  heap in use after %d rounds %zu KiB, after %d rounds %zu KiB: %+.2f KiB a load\n", early,
+                heapEarly / 1024, rounds, heapLate / 1024,
+                (static_cast<double>(heapLate) - static_cast<double>(heapEarly)) / 1024.0 / (2.0 * (rounds - early)));
     delete view;  // the page before its profile
     return 0;
 }
@@ -367,10 +462,15 @@ long SettledPss(Watched& w, const QString& home)
     return pss;
 }
 
-int Soak(const BenchServer& server, long long count, int tickMs, bool interrupt)
+int Soak(const BenchServer& server, long long count, int tickMs, bool interrupt, bool locked)
 {
-    const QString home = server.Url(QStringLiteral("home.html"));
-    Watched w(home, tickMs);
+    const QString home = server.Url(HomePage());
+    if (locked) {
+        PresentationSettings.Password = QStringLiteral("secret");
+        PresentationSettings.AllowNewWindows = True;
+        PresentationSettings.CloseOpenWindows = True;
+    }
+    Watched w(home, tickMs, locked ? &SystemUser32() : nullptr);
     w.waitForLoad = !interrupt;
     w.Form().Show();
     if (!w.WaitForHome(-1, 30000)) {
@@ -383,11 +483,30 @@ int Soak(const BenchServer& server, long long count, int tickMs, bool interrupt)
     std::fflush(stdout);
     QElapsedTimer elapsed;
     elapsed.start();
-    long firstPss = 0, lastPss = 0;
-    long long stalls = 0;
+    long firstPss = 0, lastPss = 0, firstAnon = 0, lastAnon = 0;
+    long long stalls = 0, lockLost = 0, popupsLeft = 0, promptsLeft = 0;
     long long nextMark = std::min<long long>(100, count);
+    long long lastDetour = -1, popupsAsked = 0, promptsShown = 0;
+    QObject::connect(w.Form().webBrowser, &WebBrowser::NewWindow2, [&] { ++popupsAsked; });
+    const auto popups = [] {
+        int open = 0;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            open += window->isVisible() && window->windowTitle().endsWith(QLatin1String("Microsoft Internet Explorer"));
+        return open;
+    };
     while (w.resets < count) {
         const long long loadsBefore = w.homeLoads, resetsBefore = w.resets;
+        if (locked && w.resets % 50 == 1 && w.resets != lastDetour) {
+            // A popup and the exit prompt, both left for the next reset to clear.
+            lastDetour = w.resets;
+            if (popups() || frmPassword().isVisible()) {
+                popupsLeft += popups();
+                promptsLeft += frmPassword().isVisible();
+            }
+            w.Page()->runJavaScript(QStringLiteral("window.open('other.html', '_blank')"));
+            w.Form().Form_MouseMove(1, 0, 0, w.Form().Height() - 1);
+            promptsShown += frmPassword().isVisible();
+        }
         Wait(50);
         // Resets without a completed load for long: the presentation is stuck.
         if (w.resets == resetsBefore && w.homeLoads == loadsBefore && !WaitFor([&] {
@@ -401,13 +520,25 @@ int Soak(const BenchServer& server, long long count, int tickMs, bool interrupt)
         }
         if (w.resets >= nextMark) {
             const long pss = SettledPss(w, home);
-            if (firstPss == 0)
+            if (firstPss == 0) {
                 firstPss = pss;
+                firstAnon = treeAnonKiB;
+            }
             lastPss = pss;
+            lastAnon = treeAnonKiB;
             std::printf("  %6lld resets  %6lld homepage loads  %lld renderer terminations  PSS %ld KiB (%+.1f %% "
-                        "since 100)  %.0f s\n",
-                        w.resets, w.homeLoads, w.terminations, pss, 100.0 * (pss - firstPss) / firstPss,
-                        elapsed.elapsed() / 1000.0);
+                        "since 100), of it anonymous %ld KiB (%+.1f %%)  %.0f s\n",
+                        w.resets, w.homeLoads, w.terminations, pss, 100.0 * (pss - firstPss) / firstPss, lastAnon,
+                        100.0 * (lastAnon - firstAnon) / firstAnon, elapsed.elapsed() / 1000.0);
+            const struct mallinfo2 heap = mallinfo2();
+            std::printf("          this process %ld KiB; its heap: %zu KiB in use, %zu KiB free\n", OwnPssKiB(),
+                        heap.uordblks / 1024, heap.fordblks / 1024);
+            std::printf("          processes:%s\n", qPrintable(treeBreakdown));
+            if (locked) {
+                const bool held = KeyboardHeldByAnotherClient();
+                lockLost += !held;
+                std::printf("          keys locked: %s\n", held ? "yes" : "NO");
+            }
             std::fflush(stdout);
             nextMark = std::min(count, nextMark < 1000 ? 1000 : nextMark + 1000);
             if (nextMark <= w.resets)
@@ -418,12 +549,18 @@ int Soak(const BenchServer& server, long long count, int tickMs, bool interrupt)
                 w.resets, w.homeLoads, w.terminations, stalls);
     std::printf("  tree PSS after 100 resets %ld KiB, after %lld resets %ld KiB: growth %+.1f %%\n", firstPss,
                 w.resets, lastPss, 100.0 * (lastPss - firstPss) / firstPss);
-    return w.terminations == 0 && stalls == 0 ? 0 : 1;
+    std::printf("  anonymous PSS after 100 resets %ld KiB, after %lld resets %ld KiB: growth %+.1f %%\n", firstAnon,
+                w.resets, lastAnon, 100.0 * (lastAnon - firstAnon) / firstAnon);
+    if (locked)
+        std::printf("  %lld popups and %lld prompts opened; keys found unlocked %lld times; popups left open by a "
+                    "reset %lld, prompts left shown %lld\n",
+                    popupsAsked, promptsShown, lockLost, popupsLeft, promptsLeft);
+    return w.terminations == 0 && stalls == 0 && lockLost == 0 && popupsLeft == 0 && promptsLeft == 0 ? 0 : 1;
 }
 
 int KilledRenderer(const BenchServer& server, int rounds)
 {
-    const QString home = server.Url(QStringLiteral("home.html"));
+    const QString home = server.Url(HomePage());
     Watched w(home, 3600 * 1000);
     w.Form().Show();
     if (!w.WaitForHome(-1, 30000)) {
@@ -431,9 +568,10 @@ int KilledRenderer(const BenchServer& server, int rounds)
         return 1;
     }
     std::vector<double> toComplete, toLoad, toNotice;
-    int successes = 0;
+    int successes = 0, doubled = 0;
     for (int i = 0; i < rounds; ++i) {
         const qint64 pid = w.Page()->renderProcessPid();
+        const long long completesBefore = w.homeCompletes;
         const long long terminated = w.terminations;
         const qint64 killedAt = w.Now();
         if (pid <= 0 || ::kill(static_cast<pid_t>(pid), SIGKILL) != 0 ||
@@ -446,6 +584,7 @@ int KilledRenderer(const BenchServer& server, int rounds)
         const bool back = w.WaitForHome(tick, 15000) && w.Page()->renderProcessPid() > 0 &&
                           w.Page()->renderProcessPid() != pid;
         if (!back) {
+            std::fprintf(stderr, "round %d failed\n", i + 1);
             std::printf("  round %d: the homepage did not come back (navigation completed: %s, loaded: %s, "
                         "renderer %lld, before %lld)\n",
                         i + 1, w.homeCompleteAt > tick ? "yes" : "no", w.homeLoadAt > tick ? "yes" : "no",
@@ -453,10 +592,14 @@ int KilledRenderer(const BenchServer& server, int rounds)
             continue;
         }
         ++successes;
+        Wait(200);  // a report that comes late would count twice
+        if (w.homeCompletes - completesBefore > 1)
+            ++doubled;
         toComplete.push_back(Watched::Ms(tick, w.homeCompleteAt));
         toLoad.push_back(Watched::Ms(tick, w.homeLoadAt));
     }
     std::printf("killed renderer: %d of %d times the homepage came back at the reset\n", successes, rounds);
+    std::printf("  homepage completed twice: %d times\n", doubled);
     PrintTimes("kill -> termination seen", toNotice);
     PrintTimes("tick -> NavigateComplete2", toComplete);
     PrintTimes("tick -> load finished", toLoad);
@@ -472,18 +615,18 @@ int Run(const QStringList& args)
         return 2;
     }
     PresentationSettings = PresentationSettingsRecord{};
-    PresentationSettings.HomepageURL = server.Url(QStringLiteral("home.html"));
+    PresentationSettings.HomepageURL = server.Url(HomePage());
     PresentationSettings.MinDelay = 10;
     if (mode == QLatin1String("latency"))
         return ResetLatency(server, args.value(2, QStringLiteral("50")).toInt());
     if (mode == QLatin1String("soak"))
         return Soak(server, args.value(2, QStringLiteral("500")).toLongLong(), args.value(3, QStringLiteral("30")).toInt(),
-                    args.value(4) == QLatin1String("interrupt"));
+                    args.value(4) == QLatin1String("interrupt"), args.value(4) == QLatin1String("locked"));
     if (mode == QLatin1String("engine"))
         return EngineAlone(server, args.value(2, QStringLiteral("50")).toInt());
     if (mode == QLatin1String("killed"))
         return KilledRenderer(server, args.value(2, QStringLiteral("100")).toInt());
-    std::printf("usage: soak latency [N] | soak soak [N] [tickMs] [interrupt] | soak killed [N] | soak engine [N]\n");
+    std::printf("usage: soak latency [N] | soak soak [N] [tickMs] [interrupt|locked] | soak killed [N] | soak engine [N]\n");
     return 2;
 }
 
