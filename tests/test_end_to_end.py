@@ -286,9 +286,13 @@ class EndToEnd(KioskCase):
         time.sleep(1)
         subprocess.run(["xdotool", "key", "alt+F4"])
         subprocess.run(["xdotool", "key", "alt+Tab"])
+        # Keys that leave or shrink a browser's full screen leave the window whole.
+        subprocess.run(["xdotool", "key", "Escape", "F11", "super"])
         time.sleep(1)
         self.assertIsNone(kiosk.process.poll())
         self.assertEqual(presentation_window(), window)
+        width, height = screen_size()
+        self.assertEqual(window_geometry(window), (0, 0, width, height))
         # Closing it through the window manager, as a taskbar would, is refused too.
         subprocess.run(["wmctrl", "-c", "Quillory"], check=True)
         time.sleep(1)
