@@ -57,16 +57,20 @@ def tree(root):
 
 
 def tree_pss_kib(root):
-    total = 0
+    """The tree's whole PSS, and its anonymous part (the processes' own data;
+    the rest is mapped files, whose pages the kernel may drop at any time)."""
+    total = anonymous = 0
     for pid in tree(root):
         try:
             with open(f"/proc/{pid}/smaps_rollup") as rollup:
                 for line in rollup:
                     if line.startswith("Pss:"):
                         total += int(line.split()[1])
+                    elif line.startswith(("Pss_Anon:", "Pss_Shmem:")):
+                        anonymous += int(line.split()[1])
         except OSError:
             pass
-    return total
+    return total, anonymous
 
 
 def tree_cpu_ticks(root):
@@ -145,13 +149,13 @@ def measure(name, args, server):
         if loaded is None:
             return None
         time.sleep(args.settle)
-        pss = tree_pss_kib(process.pid)
+        pss, anonymous = tree_pss_kib(process.pid)
         before = tree_cpu_ticks(process.pid)
         time.sleep(args.idle)
         after = tree_cpu_ticks(process.pid)
         used = sum(ticks - before.get(pid, 0) for pid, ticks in after.items())
         cpu = 100.0 * used / CLOCK_TICKS / args.idle
-        return {"load": loaded - start, "pss": pss, "cpu": cpu, "processes": len(after)}
+        return {"load": loaded - start, "pss": pss, "anon": anonymous, "cpu": cpu, "processes": len(after)}
     finally:
         process.send_signal(signal.SIGTERM)
         try:
@@ -189,7 +193,7 @@ def main():
                     print(f"{label:8} {name:9} the load event never reached the server", flush=True)
                     continue
                 print(f"{label:8} {name:9} spawn->load {figures['load'] * 1000:7.0f} ms   PSS {figures['pss'] / 1024:6.1f} MiB"
-                      f"   idle CPU {figures['cpu']:5.2f} %   {figures['processes']} processes   "
+                      f" (anonymous {figures['anon'] / 1024:6.1f})   idle CPU {figures['cpu']:5.2f} %   {figures['processes']} processes   "
                       f"load avg {os.getloadavg()[0]:.2f}", flush=True)
                 if run > 0:
                     results[name].append(figures)
@@ -198,6 +202,7 @@ def main():
 
     print(f"\nmedians of {args.runs} runs each (Quillory / Chromium = ratio)")
     rows = [("spawn -> load event (ms)", "load", 1000, "<= 0.65x"), ("tree PSS (MiB)", "pss", 1 / 1024, "<= 0.65x"),
+            ("  of it anonymous (MiB)", "anon", 1 / 1024, ""),
             ("idle CPU (% of a core)", "cpu", 1, "Quillory <= 0.5 %")]
     for title, key, scale, target in rows:
         q = [r[key] * scale for r in results["quillory"]]
