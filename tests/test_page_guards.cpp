@@ -135,6 +135,8 @@ void PageGuardsTest::nothingLeavesThePage()
     Click(100, 530);  // window.print()
     QTRY_VERIFY_WITH_TIMEOUT(Title().contains(QLatin1String("printed")), 10000);
     view()->page()->runJavaScript(QStringLiteral("location.href = 'tel:123'; location.href = 'quillory-test:x';"));
+    // A right-click opens no menu (its entries save, print, inspect and open windows).
+    QTest::mouseClick(view()->focusProxy(), Qt::RightButton, Qt::NoModifier, QPoint(400, 300));
     QTest::qWait(1500);
 
     QVERIFY(handler.handed.isEmpty());
@@ -150,10 +152,13 @@ void PageGuardsTest::devicesAndPermissionsDenied()
     Load(QStringLiteral("requests.html"));
     Click(100, 430);  // full screen, with the click's user activation
     QTRY_VERIFY_WITH_TIMEOUT(Title().contains(QLatin1String("fullscreen-refused")), 10000);
-    view()->page()->runJavaScript(QStringLiteral("askPermissions()"));
+    Click(100, 630);  // location, notifications, camera, microphone, screen capture, mouse lock
     QTRY_VERIFY_WITH_TIMEOUT(Title().contains(QLatin1String("geo-1")), 10000);  // PERMISSION_DENIED
     QTRY_VERIFY_WITH_TIMEOUT(Title().contains(QLatin1String("notify-denied")), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(Title().contains(QLatin1String("camera-")), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(Title().contains(QLatin1String("mic-")), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(Title().contains(QLatin1String("screen-NotAllowedError")), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(Title().contains(QLatin1String("lock-refused")), 10000);
     QVERIFY(!Title().contains(QLatin1String("granted")));
     QVERIFY(!window_->isFullScreen());
     QVERIFY(OtherWindows().isEmpty());
