@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the fuzz project with clang, runs the start-up unit tests under
+# Builds the fuzz project with clang, runs the unit tests that do without the
+# web engine (start-up, key codes, X11 window functions) under
 # AddressSanitizer and UndefinedBehaviorSanitizer, then each fuzzer for the
 # given number of seconds (default 60). Exits non-zero on any finding.
 #
@@ -25,18 +26,30 @@ CC=clang CXX=clang++ cmake -S "$here" -B "$work/build" -DCMAKE_BUILD_TYPE=RelWit
     { cat "$work/configure.log"; exit 2; }
 cmake --build "$work/build" -j 2 >"$work/build.log" 2>&1 || { cat "$work/build.log"; exit 2; }
 
-# Every sanitizer report ends the program with an error; leaks count too.
+# Every sanitizer report ends the program with an error; leaks count too,
+# but for those of system libraries listed in lsan.supp.
 export ASAN_OPTIONS=abort_on_error=0:detect_leaks=1
+export LSAN_OPTIONS=suppressions=$here/lsan.supp
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LC_ALL=C.UTF-8
 
 status=0
 
-echo "== start-up unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 if ! "$work/build/test_startup_sanitized" -silent; then
     echo "FAILED: test_startup under the sanitizers"
     status=1
 fi
+# The key codes and the X11 window functions need an X server of their own,
+# the window functions also with a window manager.
+xvfb=$here/../tests/with-xvfb.sh
+for run in "test_keycodes" "test_x11_user32" "test_x11_user32 --wm"; do
+    set -- $run
+    if ! "$xvfb" ${2:-} "$work/build/${1}_sanitized" -silent; then
+        echo "FAILED: $run under the sanitizers"
+        status=1
+    fi
+done
 
 for target in fuzz_command_line fuzz_number_text; do
     echo "== $target for ${seconds} s"
