@@ -21,8 +21,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# -noreset: without it the server starts afresh each time its last client
+# leaves (the readiness check below is one), and a client that connects
+# meanwhile, such as the window manager, is turned away.
 exec 3<> "$tmp/displayfd" 
-Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -dpi 96 >"$tmp/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset -dpi 96 >"$tmp/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do
   display=$(cat "$tmp/displayfd" 2>/dev/null || true)
@@ -46,6 +49,8 @@ if [ "$wm" = 1 ]; then
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
     sleep 0.1
   done
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' ||
+    { echo "openbox did not start"; cat "$tmp/openbox.log"; exit 1; }
   export QUILLORY_TEST_WM=openbox
 fi
 
