@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QWebEngineView>
 
 using namespace quillory;
@@ -172,13 +173,39 @@ void PageGuardsTest::loginPromptsAndBadCertificatesShowNoBox()
     QTest::qWait(500);
     QVERIFY(OtherWindows().isEmpty());
 
-    // Our plain HTTP server answers a TLS handshake with garbage: the engine's
-    // error page, and no box.
+    // An HTTPS server with a self-signed certificate: the engine's error page,
+    // no box, and no request ever reaches the server.
+    QTemporaryDir tls;
+    const QString key = tls.filePath(QStringLiteral("key.pem")), cert = tls.filePath(QStringLiteral("cert.pem"));
+    QCOMPARE(QProcess::execute(QStringLiteral("openssl"),
+                               {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                                QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-subj"),
+                                QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-days"), QStringLiteral("1"),
+                                QStringLiteral("-keyout"), key, QStringLiteral("-out"), cert}),
+             0);
+    QProcess https;
+    https.start(QStringLiteral("python3"),
+                {QStringLiteral("-c"),
+                 QStringLiteral("import http.server, ssl, sys\n"
+                                "server = http.server.HTTPServer(('127.0.0.1', 0), http.server.SimpleHTTPRequestHandler)\n"
+                                "tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)\n"
+                                "tls.load_cert_chain(sys.argv[1], sys.argv[2])\n"
+                                "server.socket = tls.wrap_socket(server.socket, server_side=True)\n"
+                                "print(server.server_address[1], flush=True)\n"
+                                "server.serve_forever()\n"),
+                 cert, key});
+    QVERIFY(https.waitForReadyRead(10000));
+    const int port = https.readLine().trimmed().toInt();
+    QVERIFY(port > 0);
     completed.clear();
-    browser_->Navigate(QStringLiteral("https://127.0.0.1:%1/home.html").arg(server_.Port()));
+    browser_->Navigate(QStringLiteral("https://127.0.0.1:%1/").arg(port));
     QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty(), 10000);
     QVERIFY(completed.last().at(1).value<QVariant>().toString().startsWith(QLatin1String("chrome-error:")));
+    QTest::qWait(500);
     QVERIFY(OtherWindows().isEmpty());
+    https.kill();
+    https.waitForFinished();
+    QVERIFY(!https.readAllStandardError().contains("GET "));
 }
 
 void PageGuardsTest::noPopupByAnyRoute()
