@@ -41,7 +41,7 @@ RendererWatchdog::RendererWatchdog(QWebEnginePage* page, QObject* parent)
     connect(answerTime_, &QTimer::timeout, this, &RendererWatchdog::EndHungRenderer);
     // Once the hung renderer is gone, the navigation starts again in a new one.
     connect(page_, &QWebEnginePage::renderProcessTerminated, this, [this] {
-        rendererEnded_ = true;
+        awaitingReport_ = true;
         unreportedLoad_ = false;
         if (!restartPending_)
             return;
@@ -49,7 +49,7 @@ RendererWatchdog::RendererWatchdog(QWebEnginePage* page, QObject* parent)
         page_->load(url_);
         patience_->start();
     });
-    connect(page_, &QWebEnginePage::loadStarted, this, [this] { unreportedLoad_ = rendererEnded_; });
+    connect(page_, &QWebEnginePage::loadStarted, this, [this] { unreportedLoad_ = awaitingReport_; });
     connect(page_, &QWebEnginePage::loadFinished, this, [this] {
         if (!unreportedLoad_)
             return;
@@ -68,7 +68,7 @@ void RendererWatchdog::Watch(const QUrl& url)
 void RendererWatchdog::DocumentCreated(bool topLevel)
 {
     if (topLevel) {
-        rendererEnded_ = false;
+        awaitingReport_ = false;
         unreportedLoad_ = false;
     }
     patience_->stop();

@@ -5,11 +5,12 @@
 // comes and the renderer does not answer either, it ends the renderer, and
 // the navigation is started again in a fresh one.
 //
-// It also covers a gap of the engine after a renderer has ended (killed, or
-// crashed): the first documents in the new renderer are sometimes created
-// before the renderer has the document reporter, and then report nothing.
-// When a load after an ended renderer finishes without the page's own
-// document reported, the watchdog reports it.
+// It also covers a gap of the engine: the first documents of a page in a
+// renderer (the page's first renderer, or a new one after the last ended,
+// killed or crashed) are sometimes created before the renderer has the
+// document reporter, and then report nothing. Until the page's own document
+// has been reported once in its renderer, a load that finishes without that
+// report is reported by the watchdog.
 
 #include <QObject>
 #include <QUrl>
@@ -48,8 +49,8 @@ private:
     QUrl url_;
     quint64 question_ = 0;
     bool restartPending_ = false;
-    bool rendererEnded_ = false;   // no page document reported since the renderer ended
-    bool unreportedLoad_ = false;  // a load started in the new renderer, its page not reported yet
+    bool awaitingReport_ = true;   // no page document reported yet in this renderer
+    bool unreportedLoad_ = false;  // a load started meanwhile, its page not reported yet
 };
 
 }  // namespace quillory
