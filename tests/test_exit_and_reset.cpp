@@ -77,6 +77,9 @@ void ExitAndResetTest::LoadForm()
 {
     // A timer that never fires by itself: the tests tick it by hand.
     form_ = std::make_unique<FrmBrowser>(user32_, 3600 * 1000);
+    // Qt rounds a coarse timer this long to whole seconds, which would blur
+    // the tests' reading of when it was last restarted.
+    form_->tmrTimeout->setTimerType(Qt::PreciseTimer);
     form_->Show();
     WaitForCompletion(PresentationSettings.HomepageURL);
 }
