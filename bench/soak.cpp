@@ -46,6 +46,7 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <initializer_list>
 #include <malloc.h>
 #include <map>
 #include <memory>
@@ -90,6 +91,34 @@ long treeAnonKiB = 0;
 // The local server runs as a child of this process but is not part of the browser.
 qint64 serverPid = 0;
 
+// The sum of the named fields of a process's /proc/<pid>/smaps_rollup, in KiB.
+long RollupKiB(int pid, std::initializer_list<const char*> fields)
+{
+    QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+    if (!rollup.open(QIODevice::ReadOnly))
+        return 0;
+    long total = 0;
+    for (const QByteArray& line : rollup.readAll().split('\n')) {
+        for (const char* field : fields) {
+            if (line.startsWith(QByteArray(field) + ':'))
+                total += line.mid(qstrlen(field) + 1).trimmed().split(' ').first().toLong();
+        }
+    }
+    return total;
+}
+
+// The engine's name for a process of its own (--type=), or "program".
+QString ProcessType(int pid)
+{
+    QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+    cmdline.open(QIODevice::ReadOnly);
+    for (const QByteArray& arg : cmdline.readAll().split('\0')) {
+        if (arg.startsWith("--type="))
+            return QString::fromLatin1(arg.mid(7));
+    }
+    return QStringLiteral("program");
+}
+
 // PSS in KiB of this process and all its descendants (the engine's
 // processes), but for the local server.
 long TreePssKiB()
@@ -106,40 +135,12 @@ long TreePssKiB()
     treeBreakdown.clear();
     treeAnonKiB = 0;
     for (int pid : tree) {
-        QFile rollup(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
-        if (!rollup.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray& line : rollup.readAll().split('\n')) {
-            if (line.startsWith("Pss_Anon:") || line.startsWith("Pss_Shmem:"))
-                treeAnonKiB += line.mid(line.indexOf(':') + 1).trimmed().split(' ').first().toLong();
-            if (!line.startsWith("Pss:"))
-                continue;
-            const long pss = line.mid(4).trimmed().split(' ').first().toLong();
-            total += pss;
-            QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-            cmdline.open(QIODevice::ReadOnly);
-            QString type = QStringLiteral("program");
-            for (const QByteArray& arg : cmdline.readAll().split('\0')) {
-                if (arg.startsWith("--type="))
-                    type = QString::fromLatin1(arg.mid(7));
-            }
-            treeBreakdown += QStringLiteral(" %1 %2").arg(type).arg(pss);
-        }
+        const long pss = RollupKiB(pid, {"Pss"});
+        total += pss;
+        treeAnonKiB += RollupKiB(pid, {"Pss_Anon", "Pss_Shmem"});
+        treeBreakdown += QStringLiteral(" %1 %2").arg(ProcessType(pid)).arg(pss);
     }
     return total;
-}
-
-// PSS in KiB of this process alone.
-long OwnPssKiB()
-{
-    QFile rollup(QStringLiteral("/proc/self/smaps_rollup"));
-    if (!rollup.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : rollup.readAll().split('\n')) {
-        if (line.startsWith("Pss:"))
-            return line.mid(4).trimmed().split(' ').first().toLong();
-    }
-    return 0;
 }
 
 // Whether some client holds the keyboard: another client's grab fails then.
@@ -531,8 +532,8 @@ int Soak(const BenchServer& server, long long count, int tickMs, bool interrupt,
                         w.resets, w.homeLoads, w.terminations, pss, 100.0 * (pss - firstPss) / firstPss, lastAnon,
                         100.0 * (lastAnon - firstAnon) / firstAnon, elapsed.elapsed() / 1000.0);
             const struct mallinfo2 heap = mallinfo2();
-            std::printf("          this process %ld KiB; its heap: %zu KiB in use, %zu KiB free\n", OwnPssKiB(),
-                        heap.uordblks / 1024, heap.fordblks / 1024);
+            std::printf("          this process's heap: %zu KiB in use, %zu KiB free\n", heap.uordblks / 1024,
+                        heap.fordblks / 1024);
             std::printf("          processes:%s\n", qPrintable(treeBreakdown));
             if (locked) {
                 const bool held = KeyboardHeldByAnotherClient();
