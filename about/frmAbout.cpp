@@ -3,7 +3,7 @@
 #include "dialog/ShowModal.h"
 #include "platform/KeyCodes.h"
 #include "platform/Twips.h"
-#include "platform/WebBrowser.h"
+#include "platform/browser/WebBrowser.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -20,10 +20,10 @@
 // Prints figures only; it is not a test.
 
 #include "../tests/RecordingUser32.h"
-#include "platform/BrowserProfile.h"
+#include "platform/browser/BrowserProfile.h"
 #include "platform/DialogFont.h"
-#include "platform/EngineEnvironment.h"
-#include "platform/WebBrowser.h"
+#include "platform/browser/EngineEnvironment.h"
+#include "platform/browser/WebBrowser.h"
 #include "exit/frmPassword.h"
 #include "platform/User32Provider.h"
 #include "presentation/frmBrowser.h"

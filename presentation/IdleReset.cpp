@@ -3,7 +3,7 @@
 
 #include "exit/frmPassword.h"
 #include "platform/ResumeOnError.h"
-#include "platform/WebBrowser.h"
+#include "platform/browser/WebBrowser.h"
 #include "presentation/frmBrowser.h"
 #include "startup/modInitialise.h"
 

@@ -1,11 +1,11 @@
 #include "presentation/frmBrowser.h"
 
 #include "platform/KeyCodes.h"
-#include "platform/PopupWindow.h"
+#include "platform/browser/PopupWindow.h"
 #include "platform/ResumeOnError.h"
 #include "platform/Twips.h"
 #include "platform/User32Provider.h"
-#include "platform/WebBrowser.h"
+#include "platform/browser/WebBrowser.h"
 #include "startup/modInitialise.h"
 
 #include <QApplication>

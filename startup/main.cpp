@@ -2,9 +2,9 @@
 
 #include "identity.h"
 #include "platform/ArgumentText.h"
-#include "platform/BrowserProfile.h"
+#include "platform/browser/BrowserProfile.h"
 #include "platform/DialogFont.h"
-#include "platform/EngineEnvironment.h"
+#include "platform/browser/EngineEnvironment.h"
 #include "platform/ProgramEnd.h"
 #include "startup/modInitialise.h"
 

@@ -3,9 +3,9 @@
 // settled first, as the program does, and each test process gets caches of
 // its own so that parallel tests never share a disk cache.
 
-#include "platform/BrowserProfile.h"
+#include "platform/browser/BrowserProfile.h"
 #include "platform/DialogFont.h"
-#include "platform/EngineEnvironment.h"
+#include "platform/browser/EngineEnvironment.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

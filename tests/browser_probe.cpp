@@ -8,9 +8,9 @@
 // completed its first navigation (or after --step milliseconds).
 // Used by the tests to see the control across separate runs of a process.
 
-#include "platform/BrowserProfile.h"
-#include "platform/EngineEnvironment.h"
-#include "platform/WebBrowser.h"
+#include "platform/browser/BrowserProfile.h"
+#include "platform/browser/EngineEnvironment.h"
+#include "platform/browser/WebBrowser.h"
 
 #include <QApplication>
 #include <QNetworkProxy>

@@ -7,7 +7,7 @@
 #include "dialog/TextBox.h"
 #include "dialog/frmURLPrompt.h"
 #include "platform/Twips.h"
-#include "platform/WebBrowser.h"
+#include "platform/browser/WebBrowser.h"
 #include "startup/modInitialise.h"
 
 #include <QCloseEvent>

@@ -6,7 +6,7 @@
 #include "TestMain.h"
 #include "exit/frmPassword.h"
 #include "platform/User32Provider.h"
-#include "platform/WebBrowser.h"
+#include "platform/browser/WebBrowser.h"
 #include "presentation/frmBrowser.h"
 #include "startup/modInitialise.h"
 

@@ -4,7 +4,7 @@
 
 #include "LocalServer.h"
 #include "TestMain.h"
-#include "platform/WebBrowser.h"
+#include "platform/browser/WebBrowser.h"
 
 #include <QDesktopServices>
 #include <QDrag>

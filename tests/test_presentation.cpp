@@ -6,7 +6,7 @@
 #include "RecordingUser32.h"
 #include "TestMain.h"
 #include "platform/Twips.h"
-#include "platform/WebBrowser.h"
+#include "platform/browser/WebBrowser.h"
 #include "presentation/frmBrowser.h"
 #include "startup/modInitialise.h"
 

@@ -3,8 +3,8 @@
 
 #include "LocalServer.h"
 #include "TestMain.h"
-#include "platform/PopupWindow.h"
-#include "platform/WebBrowser.h"
+#include "platform/browser/PopupWindow.h"
+#include "platform/browser/WebBrowser.h"
 
 #include <QApplication>
 #include <QProcess>

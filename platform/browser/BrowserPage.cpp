@@ -1,6 +1,6 @@
-#include "platform/BrowserPage.h"
+#include "platform/browser/BrowserPage.h"
 
-#include "platform/PageGuards.h"
+#include "platform/browser/PageGuards.h"
 
 #include <QRandomGenerator>
 #include <QWebEngineScript>

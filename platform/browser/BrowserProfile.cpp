@@ -1,6 +1,6 @@
-#include "platform/BrowserProfile.h"
+#include "platform/browser/BrowserProfile.h"
 
-#include "platform/PageGuards.h"
+#include "platform/browser/PageGuards.h"
 
 #include <QDir>
 #include <QStandardPaths>

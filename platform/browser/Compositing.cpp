@@ -1,4 +1,4 @@
-#include "platform/Compositing.h"
+#include "platform/browser/Compositing.h"
 
 #include <QQuickWindow>
 #include <QSGRendererInterface>

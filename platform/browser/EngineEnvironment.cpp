@@ -1,6 +1,6 @@
-#include "platform/EngineEnvironment.h"
+#include "platform/browser/EngineEnvironment.h"
 
-#include "platform/Compositing.h"
+#include "platform/browser/Compositing.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "platform/OfflineMode.h"
+#include "platform/browser/OfflineMode.h"
 
 #include <QNetworkProxy>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "platform/PageGuards.h"
+#include "platform/browser/PageGuards.h"
 
 #include <QAuthenticator>
 #include <QChildEvent>

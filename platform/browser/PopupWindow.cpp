@@ -1,7 +1,7 @@
-#include "platform/PopupWindow.h"
+#include "platform/browser/PopupWindow.h"
 
-#include "platform/BrowserPage.h"
-#include "platform/PageGuards.h"
+#include "platform/browser/BrowserPage.h"
+#include "platform/browser/PageGuards.h"
 
 #include <QApplication>
 #include <QVBoxLayout>

@@ -1,4 +1,4 @@
-#include "platform/RendererWatchdog.h"
+#include "platform/browser/RendererWatchdog.h"
 
 #include <QTimer>
 #include <QWebEnginePage>

@@ -1,11 +1,11 @@
-#include "platform/WebBrowser.h"
+#include "platform/browser/WebBrowser.h"
 
-#include "platform/BrowserPage.h"
-#include "platform/PageGuards.h"
-#include "platform/BrowserProfile.h"
-#include "platform/OfflineMode.h"
-#include "platform/PopupWindow.h"
-#include "platform/RendererWatchdog.h"
+#include "platform/browser/BrowserPage.h"
+#include "platform/browser/PageGuards.h"
+#include "platform/browser/BrowserProfile.h"
+#include "platform/browser/OfflineMode.h"
+#include "platform/browser/PopupWindow.h"
+#include "platform/browser/RendererWatchdog.h"
 #include "platform/Twips.h"
 
 #include <QDir>
