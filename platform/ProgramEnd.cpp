@@ -1,15 +1,8 @@
 #include "platform/ProgramEnd.h"
 
 #include <QApplication>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
-
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace quillory {
 
@@ -44,17 +37,6 @@ protected:
     }
 };
 
-#ifdef Q_OS_UNIX
-int signalPipe[2] = {-1, -1};
-
-void OnTerminationSignal(int)
-{
-    const char byte = 1;
-    // Only async-signal-safe work here: wake the event loop and let it end.
-    [[maybe_unused]] ssize_t written = ::write(signalPipe[1], &byte, 1);
-}
-#endif
-
 }  // namespace
 
 void EndProgram(int status)
@@ -79,27 +61,6 @@ bool ProgramEnded()
 int ProgramExitStatus()
 {
     return exitStatus;
-}
-
-void EndProgramOnTerminationSignals()
-{
-#ifdef Q_OS_UNIX
-    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
-        return;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, [] {
-        char byte;
-        while (::read(signalPipe[0], &byte, 1) > 0) {
-        }
-        EndProgram(0);
-    });
-    struct sigaction action {};
-    action.sa_handler = OnTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-#endif
 }
 
 }  // namespace quillory

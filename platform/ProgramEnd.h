@@ -14,7 +14,8 @@ bool ProgramEnded();
 int ProgramExitStatus();
 
 // SIGTERM and SIGINT (a service manager stopping the kiosk, Ctrl+C in a
-// terminal) end the program the same way, with status 0.
+// terminal) end the program the same way, with status 0. The POSIX half is
+// in platform/posix; Windows has no such signals, and there it does nothing.
 void EndProgramOnTerminationSignals();
 
 }  // namespace quillory

@@ -1,58 +1,18 @@
 #include "platform/browser/Compositing.h"
 
+#include "platform/Gpu.h"
+
 #include <QQuickWindow>
 #include <QSGRendererInterface>
 #include <QtGlobal>
 
-#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-#include <xcb/xcb.h>
-#endif
-
 namespace quillory {
-
-namespace {
-
-#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-bool HasExtension(xcb_connection_t* connection, const char* name)
-{
-    xcb_query_extension_cookie_t cookie = xcb_query_extension(connection, qstrlen(name), name);
-    xcb_query_extension_reply_t* reply = xcb_query_extension_reply(connection, cookie, nullptr);
-    const bool present = reply && reply->present;
-    free(reply);
-    return present;
-}
-
-// Direct rendering (DRI3 or DRI2) is what a GPU driver gives an X server;
-// a server without it (Xvfb, a frame-buffer driver) leaves OpenGL to software.
-bool LacksGpu()
-{
-    if (qgetenv("LIBGL_ALWAYS_SOFTWARE") == "1")
-        return true;
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    if (!platform.isEmpty() && !platform.startsWith("xcb"))
-        return false;
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    bool lacks = false;
-    if (!xcb_connection_has_error(connection))
-        lacks = !HasExtension(connection, "DRI3") && !HasExtension(connection, "DRI2");
-    xcb_disconnect(connection);
-    return lacks;
-}
-#else
-// Windows: Qt Quick picks Direct3D and falls back to software by itself.
-bool LacksGpu()
-{
-    return false;
-}
-#endif
-
-}  // namespace
 
 void ChooseCompositing()
 {
     if (qEnvironmentVariableIsSet("QT_QUICK_BACKEND") || qEnvironmentVariableIsSet("QSG_RHI_BACKEND"))
         return;
-    if (LacksGpu())
+    if (DisplayLacksGpu())
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 }
 

@@ -1,5 +1,6 @@
 #include "platform/browser/EngineEnvironment.h"
 
+#include "platform/Processes.h"
 #include "platform/browser/Compositing.h"
 
 #include <QByteArray>
@@ -7,10 +8,6 @@
 #include <QLoggingCategory>
 #include <QtGlobal>
 #include <cstdio>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 namespace quillory {
 
@@ -36,12 +33,10 @@ void PrepareEngineEnvironment()
     qunsetenv("QTWEBENGINE_REMOTE_DEBUGGING");
 
     QByteArray flags = WithoutRemoteDebugging(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"));
-#ifdef Q_OS_UNIX
-    if (::geteuid() == 0 && !flags.contains("--no-sandbox")) {
+    if (RunningAsRoot() && !flags.contains("--no-sandbox")) {
         std::fprintf(stderr, "quillory: running as root, so the web engine's sandbox is off\n");
         flags += flags.isEmpty() ? "--no-sandbox" : " --no-sandbox";
     }
-#endif
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
     ChooseCompositing();
 }

@@ -1,34 +1,11 @@
 #include "platform/browser/RendererWatchdog.h"
 
+#include "platform/Processes.h"
+
 #include <QTimer>
 #include <QWebEnginePage>
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#else
-#include <csignal>
-#include <sys/types.h>
-#endif
-
 namespace quillory {
-
-namespace {
-
-void EndProcess(qint64 pid)
-{
-    if (pid <= 0)
-        return;
-#ifdef Q_OS_WIN
-    if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid))) {
-        TerminateProcess(process, 1);
-        CloseHandle(process);
-    }
-#else
-    ::kill(static_cast<pid_t>(pid), SIGKILL);
-#endif
-}
-
-}  // namespace
 
 RendererWatchdog::RendererWatchdog(QWebEnginePage* page, QObject* parent)
     : QObject(parent), page_(page), patience_(new QTimer(this)), answerTime_(new QTimer(this))

@@ -1,0 +1,10 @@
+#include "platform/ProgramEnd.h"
+
+namespace quillory {
+
+// Windows sends a program no SIGTERM or SIGINT to catch.
+void EndProgramOnTerminationSignals()
+{
+}
+
+}  // namespace quillory
