@@ -118,10 +118,7 @@ void FrmAbout::mouseMoveEvent(QMouseEvent* event)
 {
     // Only moves over the bare surface arrive here: the controls keep theirs.
     const QPoint at = event->position().toPoint();
-    const Qt::MouseButtons buttons = event->buttons();
-    const auto Button = static_cast<std::int16_t>((buttons & Qt::LeftButton ? 1 : 0) |
-                                                   (buttons & Qt::RightButton ? 2 : 0) |
-                                                   (buttons & Qt::MiddleButton ? 4 : 0));
+    const auto Button = static_cast<std::int16_t>(ButtonMask(event->buttons()));
     Form_MouseMove(Button, static_cast<std::int16_t>(ShiftMask(event->modifiers())), PixelsToTwips(at.x()),
                    PixelsToTwips(at.y()));
 }

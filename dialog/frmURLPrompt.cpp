@@ -4,6 +4,7 @@
 #include "dialog/DelayText.h"
 #include "dialog/ShowModal.h"
 #include "dialog/TextBox.h"
+#include "platform/CentreOnScreen.h"
 #include "platform/KeyCodes.h"
 #include "platform/ProgramEnd.h"
 #include "platform/Twips.h"
@@ -19,22 +20,12 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScreen>
 
 namespace quillory {
 
 using modInitialise::PresentationSettings;
 
 namespace {
-
-constexpr std::int16_t kAltMask = 4;
-constexpr std::int16_t kBackspace = 8;
-
-std::int16_t ButtonMask(Qt::MouseButtons buttons)
-{
-    return static_cast<std::int16_t>((buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
-                                     (buttons & Qt::MiddleButton ? 4 : 0));
-}
 
 Boolean Ticked(const QCheckBox* box)
 {
@@ -83,8 +74,7 @@ void FrmURLPrompt::ShowModal()
 {
     if (!placed_) {
         placed_ = true;
-        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        move(screen.center() - rect().center());
+        CentreOnScreen(*this);
     }
     quillory::ShowModal(this);
 }
@@ -173,7 +163,7 @@ void FrmURLPrompt::txtMinDelay_GotFocus()
 
 void FrmURLPrompt::txtMinDelay_KeyPress(std::int16_t& KeyAscii)
 {
-    if ((KeyAscii >= '0' && KeyAscii <= '9') || KeyAscii == kBackspace)
+    if ((KeyAscii >= '0' && KeyAscii <= '9') || KeyAscii == VK_BACK)
         return;
     KeyAscii = 0;
 }
@@ -213,7 +203,7 @@ void FrmURLPrompt::mouseMoveEvent(QMouseEvent* event)
 {
     // Only moves over the bare surface arrive here: the controls keep theirs.
     const QPoint at = event->position().toPoint();
-    Form_MouseMove(ButtonMask(event->buttons()), static_cast<std::int16_t>(ShiftMask(event->modifiers())),
+    Form_MouseMove(static_cast<std::int16_t>(ButtonMask(event->buttons())), static_cast<std::int16_t>(ShiftMask(event->modifiers())),
                    PixelsToTwips(at.x()), PixelsToTwips(at.y()));
 }
 
@@ -273,7 +263,7 @@ bool FrmURLPrompt::CreditsEvent(QEvent* event)
     case QEvent::MouseMove: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const QPointF at = mouse->position();
-        lblCredits_MouseMove(ButtonMask(mouse->buttons()), static_cast<std::int16_t>(ShiftMask(mouse->modifiers())),
+        lblCredits_MouseMove(static_cast<std::int16_t>(ButtonMask(mouse->buttons())), static_cast<std::int16_t>(ShiftMask(mouse->modifiers())),
                              static_cast<float>(at.x()) * TwipsPerPixel(), static_cast<float>(at.y()) * TwipsPerPixel());
         break;
     }

@@ -3,6 +3,7 @@
 // screen, opens the exit password prompt.
 
 #include "exit/frmPassword.h"
+#include "platform/KeyCodes.h"
 #include "platform/ProgramEnd.h"
 #include "presentation/frmBrowser.h"
 
@@ -10,13 +11,12 @@ namespace quillory {
 
 namespace {
 constexpr float kCornerSize = 20;  // twips
-constexpr std::int16_t kLeftButtonOnly = 1;
 }  // namespace
 
 void FrmBrowser::Form_MouseMove(std::int16_t Button, std::int16_t, float X, float Y)
 {
     const float bottom = Height() - kCornerSize;
-    if (!(X < kCornerSize && Y > bottom && Button == kLeftButtonOnly))
+    if (!(X < kCornerSize && Y > bottom && Button == kLeftButton))
         return;
     FrmPassword& prompt = frmPassword();  // loading it ends the program when no password is set
     if (ProgramEnded())

@@ -1,5 +1,7 @@
 #include "exit/frmPassword.h"
 
+#include "platform/CentreOnScreen.h"
+#include "platform/KeyCodes.h"
 #include "platform/ProgramEnd.h"
 #include "platform/Twips.h"
 #include "platform/User32Provider.h"
@@ -11,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QScreen>
 
 namespace quillory {
 
@@ -19,7 +20,6 @@ using modInitialise::PresentationSettings;
 
 namespace {
 
-constexpr std::int16_t kEnter = 13;
 constexpr int kMaxPasswordLength = 8;
 
 FrmPassword* instance = nullptr;
@@ -63,8 +63,7 @@ void FrmPassword::Show()
 {
     if (!placed_) {
         placed_ = true;
-        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        move(screen.center() - rect().center());
+        CentreOnScreen(*this);
     }
     show();
     raise();
@@ -79,7 +78,7 @@ void FrmPassword::Hide()
 
 void FrmPassword::txtPassword_KeyPress(std::int16_t& KeyAscii)
 {
-    if (KeyAscii != kEnter)
+    if (KeyAscii != VK_RETURN)
         return;
     if (QLocale::system().toLower(txtPassword->text()) == PresentationSettings.Password) {
         std::int32_t previous = 0;
@@ -97,7 +96,7 @@ bool FrmPassword::eventFilter(QObject* watched, QEvent* event)
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
         return false;  // the box takes every other key as typed
-    std::int16_t KeyAscii = kEnter;
+    std::int16_t KeyAscii = VK_RETURN;
     txtPassword_KeyPress(KeyAscii);
     return true;
 }

@@ -5,9 +5,9 @@
 #include "platform/ResumeOnError.h"
 #include "platform/browser/WebBrowser.h"
 #include "presentation/frmBrowser.h"
+#include "startup/NumberText.h"
 #include "startup/modInitialise.h"
 
-#include <cfenv>
 #include <cmath>
 #include <limits>
 
@@ -21,10 +21,7 @@ namespace {
 // seconds, rounded to the nearest whole number (ties to even), over 10.
 std::int32_t ResetThreshold(float minDelay)
 {
-    const int previousMode = std::fegetround();
-    std::fesetround(FE_TONEAREST);
-    const double rounded = std::nearbyint(static_cast<double>(minDelay));
-    std::fesetround(previousMode);
+    const double rounded = RoundHalfEven(minDelay);
     if (!(std::abs(rounded) <= std::numeric_limits<std::int32_t>::max()))
         return 0;  // no delay that large or undefined ever comes: never reset
     return static_cast<std::int32_t>(rounded) / 10;

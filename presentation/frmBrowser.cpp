@@ -133,9 +133,7 @@ void FrmBrowser::CloseBrowserWindows()
 
 void FrmBrowser::mouseMoveEvent(QMouseEvent* event)
 {
-    const Qt::MouseButtons buttons = event->buttons();
-    const std::int16_t Button = (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
-                                (buttons & Qt::MiddleButton ? 4 : 0);
+    const auto Button = static_cast<std::int16_t>(ButtonMask(event->buttons()));
     const QPointF position = event->position();
     Form_MouseMove(Button, static_cast<std::int16_t>(ShiftMask(event->modifiers())),
                    static_cast<float>(position.x()) * TwipsPerPixel(),

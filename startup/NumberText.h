@@ -13,6 +13,9 @@ namespace quillory {
 // exponent). The empty text and blanks alone are not numeric.
 bool IsNumeric(const QString& text);
 
+// The whole number nearest to value, a half going to the even neighbour.
+double RoundHalfEven(double value);
+
 // The numeric text rounded to the nearest whole number, a half going to the
 // even neighbour; empty when the text is not numeric or the result lies
 // outside -32768..32767.
