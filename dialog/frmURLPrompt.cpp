@@ -203,8 +203,9 @@ void FrmURLPrompt::mouseMoveEvent(QMouseEvent* event)
 {
     // Only moves over the bare surface arrive here: the controls keep theirs.
     const QPoint at = event->position().toPoint();
-    Form_MouseMove(static_cast<std::int16_t>(ButtonMask(event->buttons())), static_cast<std::int16_t>(ShiftMask(event->modifiers())),
-                   PixelsToTwips(at.x()), PixelsToTwips(at.y()));
+    Form_MouseMove(static_cast<std::int16_t>(ButtonMask(event->buttons())),
+                   static_cast<std::int16_t>(ShiftMask(event->modifiers())), PixelsToTwips(at.x()),
+                   PixelsToTwips(at.y()));
 }
 
 void FrmURLPrompt::closeEvent(QCloseEvent* event)
@@ -263,8 +264,10 @@ bool FrmURLPrompt::CreditsEvent(QEvent* event)
     case QEvent::MouseMove: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const QPointF at = mouse->position();
-        lblCredits_MouseMove(static_cast<std::int16_t>(ButtonMask(mouse->buttons())), static_cast<std::int16_t>(ShiftMask(mouse->modifiers())),
-                             static_cast<float>(at.x()) * TwipsPerPixel(), static_cast<float>(at.y()) * TwipsPerPixel());
+        lblCredits_MouseMove(static_cast<std::int16_t>(ButtonMask(mouse->buttons())),
+                             static_cast<std::int16_t>(ShiftMask(mouse->modifiers())),
+                             static_cast<float>(at.x()) * TwipsPerPixel(),
+                             static_cast<float>(at.y()) * TwipsPerPixel());
         break;
     }
     case QEvent::MouseButtonPress:

@@ -13,6 +13,7 @@ struct ScanKey {
     quint32 evdev;
     int vk;
 };
+// clang-format off
 constexpr std::array<ScanKey, 60> kUsPositions{{
     {2, '1'},  {3, '2'},  {4, '3'},  {5, '4'},  {6, '5'},  {7, '6'},  {8, '7'},  {9, '8'},  {10, '9'},
     {11, '0'}, {16, 'Q'}, {17, 'W'}, {18, 'E'}, {19, 'R'}, {20, 'T'}, {21, 'Y'}, {22, 'U'}, {23, 'I'},
@@ -24,6 +25,7 @@ constexpr std::array<ScanKey, 60> kUsPositions{{
     {81, VK_NUMPAD0 + 3}, {75, VK_NUMPAD0 + 4}, {76, VK_NUMPAD0 + 5}, {77, VK_NUMPAD0 + 6},
     {71, VK_NUMPAD0 + 7}, {72, VK_NUMPAD0 + 8}, {73, VK_NUMPAD0 + 9}, {1, VK_ESCAPE}, {15, VK_TAB},
 }};
+// clang-format on
 
 }  // namespace
 
