@@ -52,14 +52,14 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillory)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "web kiosk that returns to its homepage when idle")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- Quillory shows one web site full screen in a borderless window. Visitors
- browse freely; after a set time without navigation it goes back to the
- homepage. Options refuse new windows, read pages only from the cache, and
- guard the way out with an exit password while task switching is locked.
- .
- The package also holds a systemd unit that runs Quillory as the whole X
- session of a dedicated kiosk account from boot.")
+# CPack puts the summary first and indents these lines; a blank line is a paragraph break.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Quillory shows one web site full screen in a borderless window. Visitors
+browse freely; after a set time without navigation it goes back to the
+homepage. Options refuse new windows, read pages only from the cache, and
+guard the way out with an exit password while task switching is locked.
+
+The package also holds a systemd unit that runs Quillory as the whole X
+session of a dedicated kiosk account from boot.")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${QUILLORY_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

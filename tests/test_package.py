@@ -81,7 +81,7 @@ class Package(unittest.TestCase):
 
             with open(unit) as text:
                 session = re.search(r"^ExecStart=/usr/bin/xinit (\S+) ", text.read(), re.M).group(1)
-            env = {"PATH": "/usr/bin:/bin", "HOME": kiosk.pw_dir, "DISPLAY": os.environ["DISPLAY"]}
+            env = {"PATH": "/usr/sbin:/usr/bin:/sbin:/bin", "HOME": kiosk.pw_dir, "DISPLAY": os.environ["DISPLAY"]}
             process = subprocess.Popen(["runuser", "-u", "kiosk", "--", session], env=env, start_new_session=True)
             try:
                 self.assertTrue(e2e.wait_for(lambda: "/home.html" in server.seen()), "homepage never requested")
