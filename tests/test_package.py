@@ -11,6 +11,7 @@ import grp
 import os
 import pwd
 import re
+import shutil
 import signal
 import stat
 import subprocess
@@ -81,7 +82,10 @@ class Package(unittest.TestCase):
 
             with open(unit) as text:
                 session = re.search(r"^ExecStart=/usr/bin/xinit (\S+) ", text.read(), re.M).group(1)
-            env = {"PATH": "/usr/sbin:/usr/bin:/sbin:/bin", "HOME": kiosk.pw_dir, "DISPLAY": os.environ["DISPLAY"]}
+            runtime = tempfile.mkdtemp()  # the session's own, as logind would give it
+            os.chown(runtime, kiosk.pw_uid, kiosk.pw_gid)
+            env = {"PATH": "/usr/sbin:/usr/bin:/sbin:/bin", "HOME": kiosk.pw_dir, "DISPLAY": os.environ["DISPLAY"],
+                   "XDG_RUNTIME_DIR": runtime}
             process = subprocess.Popen(["runuser", "-u", "kiosk", "--", session], env=env, start_new_session=True)
             try:
                 self.assertTrue(e2e.wait_for(lambda: "/home.html" in server.seen()), "homepage never requested")
@@ -95,6 +99,7 @@ class Package(unittest.TestCase):
                 if process.poll() is None:
                     os.killpg(process.pid, signal.SIGKILL)
                     process.wait(timeout=10)
+                shutil.rmtree(runtime)
             # The browser's disk cache went into the account's home.
             self.assertTrue(os.path.isdir(os.path.join(kiosk.pw_dir, ".cache", "Quillory")))
         finally:
