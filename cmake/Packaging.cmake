@@ -45,7 +45,7 @@ string(TIMESTAMP QUILLORY_PACKAGE_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
 configure_file(${QUILLORY_DEBIAN_DIR}/changelog.in ${QUILLORY_PACKAGING_DIR}/debian/changelog @ONLY)
 execute_process(COMMAND gzip -9nf ${QUILLORY_PACKAGING_DIR}/debian/changelog COMMAND_ERROR_IS_FATAL ANY)
 configure_file(${QUILLORY_DEBIAN_DIR}/copyright ${QUILLORY_PACKAGING_DIR}/debian/copyright @ONLY)
-install(FILES ${QUILLORY_PACKAGING_DIR}/debian/changelog.gz ${QUILLORY_PACKAGING_DIR}/debian/copyright
+install(FILES ${QUILLORY_PACKAGING_DIR}/debian/changelog.gz ${QUILLORY_PACKAGING_DIR}/debian/copyright README.md
         DESTINATION /usr/share/doc/quillory COMPONENT debian EXCLUDE_FROM_ALL)
 
 set(CPACK_GENERATOR DEB)
