@@ -1,13 +1,16 @@
-# The boot kiosk's files (deploy/) and the Debian package.
+# Where the program with its index.htm and the boot kiosk's files (deploy/) go,
+# and the Debian package.
 #
-# `cmake --install` puts the session script, the unit and the X configuration
-# together in share/quillory/ for the operator to copy. `cpack -G DEB`, run in
-# the build folder, makes quillory_<version>_<arch>.deb with the program's
-# files and these in Debian's places instead, the kiosk account and the
-# configuration file (deploy/debian/).
+# `cmake --install` puts the program and index.htm in bin/, and the session
+# script, the unit and the X configuration together in share/quillory/ for the
+# operator to copy. `cpack -G DEB`, run in the build folder, makes
+# quillory_<version>_<arch>.deb with these in Debian's places instead, the
+# kiosk account and the configuration file (deploy/debian/). The files both
+# share, the desktop file and the icons, are the unnamed component.
 
 set(QUILLORY_DEBIAN_DIR ${CMAKE_CURRENT_SOURCE_DIR}/deploy/debian)
 set(QUILLORY_PACKAGING_DIR ${CMAKE_CURRENT_BINARY_DIR}/packaging)
+file(MAKE_DIRECTORY ${QUILLORY_PACKAGING_DIR}/debian)
 
 # The unit starts the session script where each kind of install puts it.
 function(quillory_configure_unit session output)
@@ -16,6 +19,8 @@ function(quillory_configure_unit session output)
 endfunction()
 
 # --- cmake --install ---------------------------------------------------------
+install(TARGETS quillory RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT local)
+install(FILES resources/index.htm DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT local)
 quillory_configure_unit(${CMAKE_INSTALL_FULL_DATADIR}/quillory/quillory-session
                         ${QUILLORY_PACKAGING_DIR}/local/quillory-kiosk.service)
 install(PROGRAMS deploy/quillory-session DESTINATION ${CMAKE_INSTALL_DATADIR}/quillory COMPONENT local)
@@ -23,6 +28,13 @@ install(FILES ${QUILLORY_PACKAGING_DIR}/local/quillory-kiosk.service deploy/10-q
         DESTINATION ${CMAKE_INSTALL_DATADIR}/quillory COMPONENT local)
 
 # --- the Debian package (component "debian", left out of cmake --install) ----
+# The About box reads index.htm from the program's own folder, which is not for
+# data in /usr/bin: the program lives in /usr/lib/quillory, and /usr/bin/quillory
+# links to it (the program's folder is where the link leads).
+install(TARGETS quillory RUNTIME DESTINATION /usr/lib/quillory COMPONENT debian EXCLUDE_FROM_ALL)
+install(FILES resources/index.htm DESTINATION /usr/lib/quillory COMPONENT debian EXCLUDE_FROM_ALL)
+file(CREATE_LINK ../lib/quillory/quillory ${QUILLORY_PACKAGING_DIR}/debian/quillory SYMBOLIC)
+install(FILES ${QUILLORY_PACKAGING_DIR}/debian/quillory DESTINATION /usr/bin COMPONENT debian EXCLUDE_FROM_ALL)
 quillory_configure_unit(/usr/libexec/quillory/quillory-session
                         ${QUILLORY_PACKAGING_DIR}/debian/quillory-kiosk.service)
 install(PROGRAMS deploy/quillory-session DESTINATION /usr/libexec/quillory
