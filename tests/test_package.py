@@ -52,16 +52,17 @@ class Package(unittest.TestCase):
             self.assertTrue(os.path.isfile(deb), os.listdir(out))
             lint = subprocess.run(["lintian", "--fail-on", "error", deb], capture_output=True, text=True)
             self.assertEqual(lint.returncode, 0, lint.stdout + lint.stderr)
-            run("apt-get", "install", "-y", "--no-install-recommends", deb)
-        try:
-            files = run("dpkg-query", "-L", "quillory").split()
-            for path in ("/usr/share/applications/quillory.desktop",
-                         "/usr/share/icons/hicolor/32x32/apps/quillory.png",
-                         "/usr/share/X11/xorg.conf.d/10-quillory-kiosk.conf"):
-                self.assertIn(path, files)
-            self.run_boot_session(next(path for path in files if path.endswith("/quillory-kiosk.service")))
-        finally:
-            run("apt-get", "purge", "-y", "quillory")
+            try:
+                run("apt-get", "install", "-y", "--no-install-recommends", deb)
+                files = run("dpkg-query", "-L", "quillory").split()
+                for path in ("/usr/share/applications/quillory.desktop",
+                             "/usr/share/icons/hicolor/32x32/apps/quillory.png",
+                             "/usr/share/X11/xorg.conf.d/10-quillory-kiosk.conf"):
+                    self.assertIn(path, files)
+                self.run_boot_session(next(path for path in files if path.endswith("/quillory-kiosk.service")))
+            finally:
+                # However the test went, so that the machine is left as it was.
+                subprocess.run(["apt-get", "purge", "-y", "quillory"], capture_output=True)
         left = [path for path in files + ["/var/lib/quillory"] + glob.glob("/etc/systemd/system/*/quillory-kiosk.service")
                 if os.path.lexists(path) and not (os.path.isdir(path) and "quillory" not in path)]
         self.assertEqual(left, [])
