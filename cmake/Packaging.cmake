@@ -52,7 +52,7 @@ install(FILES ${QUILLORY_DEBIAN_DIR}/default DESTINATION /etc/default RENAME qui
         PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ COMPONENT debian EXCLUDE_FROM_ALL)
 
 set(QUILLORY_MAINTAINER "${QUILLORY_COMPANY} <packages@quillory.invalid>")
-# The changelog's date is the build's, or SOURCE_DATE_EPOCH's for a reproducible one.
+# The changelog's date is the configuring's, or SOURCE_DATE_EPOCH for a reproducible one.
 string(TIMESTAMP QUILLORY_PACKAGE_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
 configure_file(${QUILLORY_DEBIAN_DIR}/changelog.in ${QUILLORY_PACKAGING_DIR}/debian/changelog @ONLY)
 execute_process(COMMAND gzip -9nf ${QUILLORY_PACKAGING_DIR}/debian/changelog COMMAND_ERROR_IS_FATAL ANY)
