@@ -12,7 +12,7 @@ import tempfile
 import time
 import unittest
 
-import test_end_to_end as e2e
+import e2e
 
 BUILD = None
 
