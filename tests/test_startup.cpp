@@ -4,7 +4,6 @@
 // delays, the trimming of the last field, and which password is kept.
 
 #include "Harness.h"
-#include "platform/ArgumentText.h"
 #include "startup/NumberText.h"
 
 using namespace quillory;
@@ -43,7 +42,6 @@ private slots:
     void commandLines();
     void numbers_data();
     void numbers();
-    void oversizedCommandLines();
 };
 
 void StartupTest::commandLines_data()
@@ -111,8 +109,6 @@ void StartupTest::numbers_data()
 
     QTest::newRow("empty") << "" << false << -99999;
     QTest::newRow("blanks around") << "  42  " << true << 42;
-    QTest::newRow("plus sign") << "+7" << true << 7;
-    QTest::newRow("half to even down") << "2.5" << true << 2;
     QTest::newRow("exponent") << "1.5e1" << true << 15;
     QTest::newRow("hexadecimal") << "0x10" << false << -99999;
     QTest::newRow("not a number") << "nan" << false << -99999;
@@ -129,30 +125,6 @@ void StartupTest::numbers()
     QCOMPARE(converted.has_value(), value != -99999);
     if (converted)
         QCOMPARE(int(*converted), value);
-}
-
-void StartupTest::oversizedCommandLines()
-{
-    // Longer than any position the scanner can count: cut to the longest
-    // argument text, never overflowing.
-    const QString url = QStringLiteral("http://127.0.0.1/") + QString(40000, QLatin1Char('x'));
-    SetArgumentText(url + QStringLiteral(",30"));
-    QCOMPARE(ArgumentText().size(), MaxArgumentTextLength);
-    Outcome got = Read(ArgumentText());
-    QCOMPARE(got.url.size(), MaxArgumentTextLength);
-    QVERIFY(got.dialog);
-
-    // A comma as the very last character still leaves a valid position.
-    QString edge(MaxArgumentTextLength - 1, QLatin1Char('u'));
-    edge += QLatin1Char(',');
-    got = Read(edge);
-    QCOMPARE(got.url.size(), MaxArgumentTextLength - 1);
-    QVERIFY(got.dialog);
-
-    // Commas everywhere: every field empty, nothing set.
-    got = Read(QString(MaxArgumentTextLength, QLatin1Char(',')));
-    QVERIFY(got.url.isEmpty());
-    QVERIFY(got.dialog);
 }
 
 QTEST_GUILESS_MAIN(StartupTest)

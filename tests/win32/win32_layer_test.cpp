@@ -34,30 +34,6 @@ WindowHandle HandleOf(HWND window)
     return reinterpret_cast<WindowHandle>(window);
 }
 
-// --- loading user32 ----------------------------------------------------------
-
-// Must run first: nothing in this process has touched the layer before.
-void TestFirstCallLoadsFunctions()
-{
-    const char* title = "Quillory first call";
-    HWND window = CreateRecordingWindow(title, false);
-    const auto length = static_cast<std::int32_t>(std::strlen(title));
-    Win32User32 user32;
-
-    Check(user32.GetWindowTextLengthA(HandleOf(window)) == length, "first call reads the title length");
-
-    char full[64] = {};
-    Check(user32.GetWindowTextA(HandleOf(window), full, length + 1) == length && std::string(full) == title,
-          "a buffer of length + 1 takes the whole title");
-    char cut[5] = {};
-    Check(user32.GetWindowTextA(HandleOf(window), cut, sizeof cut) == 4 && std::string(cut) == "Quil",
-          "a short buffer takes what fits and the terminating NUL");
-    Check(user32.GetWindow(HandleOf(window), GW_HWNDFIRST) != 0, "GetWindow returns a window");
-    DestroyWindow(window);
-}
-
-// --- task-switch keys --------------------------------------------------------
-
 // Keys are injected from a second thread, because the hook runs on the thread
 // that installed it, and that thread has to pump messages meanwhile.
 DWORD WINAPI SendKeys(void* inputs)
@@ -267,7 +243,6 @@ void TestClosingWalk()
 
 int main()
 {
-    TestFirstCallLoadsFunctions();
     TestLockSwallowsTaskSwitchKeys();
     TestClosingWalk();
     std::printf("win32_layer_test: %d passed, %d failed\n", passed, failed);
