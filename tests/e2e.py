@@ -138,19 +138,9 @@ def hot_corner_gesture(start_y=300):
 
 def keyboard_grab_status():
     """Whether another client can take the keyboard now: 0 taken, 1 held by someone else."""
-    helper = subprocess.Popen([os.environ["QUILLORY_X11_HELPER"]], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                              text=True)
-    try:
-        helper.stdin.write("grab\n")
-        helper.stdin.flush()
-        status = int(helper.stdout.readline().split()[1])
-        helper.stdin.write("ungrab\n")
-        helper.stdin.flush()
-        helper.stdout.readline()
-    finally:
-        helper.stdin.close()
-        helper.wait(timeout=10)
-    return status
+    answers = subprocess.run([os.environ["QUILLORY_X11_HELPER"]], input="grab\nungrab\n", capture_output=True,
+                             text=True, timeout=10).stdout
+    return int(answers.split()[1])
 
 
 def twips(value):
