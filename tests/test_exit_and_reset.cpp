@@ -28,7 +28,6 @@ private slots:
     void resetOrder();
     void resetReloadsAClosedPrompt();
     void failingStepDoesNotStopTheReset();
-    void hotCorner_data();
     void hotCorner();
     void wrongPasswordHidesAndStays();
     void promptBoxLimits();
@@ -225,35 +224,33 @@ void ExitAndResetTest::failingStepDoesNotStopTheReset()
     QCOMPARE(user32_.CallsOf(QStringLiteral("SetForegroundWindow")).size(), 1);
 }
 
-void ExitAndResetTest::hotCorner_data()
-{
-    QTest::addColumn<int>("button");
-    QTest::addColumn<int>("shift");
-    QTest::addColumn<float>("x");
-    QTest::addColumn<float>("fromBottom");  // Y = Height - fromBottom
-    QTest::addColumn<bool>("opens");
-    QTest::newRow("left button in the corner") << 1 << 0 << 0.0f << 1.0f << true;
-    QTest::newRow("just inside both edges") << 1 << 0 << 19.5f << 19.5f << true;
-    QTest::newRow("X exactly 20") << 1 << 0 << 20.0f << 1.0f << false;
-    QTest::newRow("Y exactly Height - 20") << 1 << 0 << 0.0f << 20.0f << false;
-    QTest::newRow("right button") << 2 << 0 << 0.0f << 1.0f << false;
-    QTest::newRow("left and right") << 3 << 0 << 0.0f << 1.0f << false;
-    QTest::newRow("no button") << 0 << 0 << 0.0f << 1.0f << false;
-    QTest::newRow("left with Shift") << 1 << 1 << 0.0f << 1.0f << true;
-    QTest::newRow("top-left corner") << 1 << 0 << 0.0f << 10000.0f << false;
-}
-
 void ExitAndResetTest::hotCorner()
 {
-    QFETCH(int, button);
-    QFETCH(int, shift);
-    QFETCH(float, x);
-    QFETCH(float, fromBottom);
+    struct Move {
+        const char* name;
+        std::int16_t button, shift;
+        float x, fromBottom;  // Y = Height - fromBottom
+        bool opens;
+    };
+    const Move moves[] = {
+        {"left button in the corner", 1, 0, 0, 1, true},
+        {"just inside both edges", 1, 0, 19.5f, 19.5f, true},
+        {"X exactly 20", 1, 0, 20, 1, false},
+        {"Y exactly Height - 20", 1, 0, 0, 20, false},
+        {"right button", 2, 0, 0, 1, false},
+        {"left and right", 3, 0, 0, 1, false},
+        {"no button", 0, 0, 0, 1, false},
+        {"left with Shift", 1, 1, 0, 1, true},
+        {"top-left corner", 1, 0, 0, 10000, false},
+    };
     LoadForm();
-    form_->Form_MouseMove(std::int16_t(button), std::int16_t(shift), x, form_->Height() - fromBottom);
-    QFETCH(bool, opens);
-    QCOMPARE(form_->PasswordShown == True, opens);
-    QCOMPARE(frmPassword().isVisible(), opens);
+    for (const Move& move : moves) {
+        form_->Form_MouseMove(move.button, move.shift, move.x, form_->Height() - move.fromBottom);
+        QVERIFY2((form_->PasswordShown == True) == move.opens, move.name);
+        QVERIFY2(frmPassword().isVisible() == move.opens, move.name);
+        frmPassword().Hide();
+        form_->PasswordShown = False;
+    }
     QCOMPARE(user32_.CallsOf(QStringLiteral("SystemParametersInfoA")).size(), 1);  // only the lock at load
 }
 
