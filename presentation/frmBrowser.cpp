@@ -1,28 +1,22 @@
 #include "presentation/frmBrowser.h"
 
 #include "platform/KeyCodes.h"
-#include "platform/browser/PopupWindow.h"
-#include "platform/ResumeOnError.h"
 #include "platform/Twips.h"
 #include "platform/User32Provider.h"
 #include "platform/browser/WebBrowser.h"
+#include "presentation/CloseBrowserWindows.h"
 #include "startup/modInitialise.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QTimer>
-#include <string>
 
 namespace quillory {
 
 using modInitialise::PresentationSettings;
 
 namespace {
-
-// Titles longer than this are read only this far; the marker is near the end
-// of a browser window's title, but no real title comes close to this length.
-constexpr std::int32_t kLongestTitle = 65535;
 
 const char kCaption[] = "Quillory";
 
@@ -99,41 +93,17 @@ void FrmBrowser::webBrowser_NavigateComplete2(QObject*, const QVariant&)
     TickCount = 0;
 }
 
-// Asks every other top-level window whose title carries the browser-window
-// marker to close, then brings the presentation back to the front. A step
-// that fails is skipped; the walk goes on.
 void FrmBrowser::CloseBrowserWindows()
 {
-    const WindowHandle self = static_cast<WindowHandle>(winId());
-    const std::string caption = windowTitle().toLocal8Bit().toStdString();
-
-    WindowHandle h = 0;
-    ResumeOnError([&] { h = user32_.GetWindow(self, GW_HWNDFIRST); });
-    while (h != 0) {
-        std::int32_t n = 0;
-        std::string title;
-        ResumeOnError([&] { n = user32_.GetWindowTextLengthA(h); });
-        ResumeOnError([&] {
-            const std::int32_t size = std::min(std::max(n, 0), kLongestTitle) + 1;
-            std::string buffer(static_cast<std::size_t>(size), ' ');
-            n = user32_.GetWindowTextA(h, buffer.data(), size);
-            buffer.pop_back();  // the terminator's place
-            title = buffer;
-        });
-        if (n > 0 && title != caption && title.find(kBrowserWindowMarker) != std::string::npos) {
-            ResumeOnError([&] { user32_.PostMessageA(h, WM_CANCELMODE, 0, 0); });
-            ResumeOnError([&] { user32_.PostMessageA(h, WM_CLOSE, 0, 0); });
-        }
-        const WindowHandle current = h;
-        h = 0;
-        ResumeOnError([&] { h = user32_.GetWindow(current, GW_HWNDNEXT); });
-    }
-    ResumeOnError([&] { user32_.SetForegroundWindow(self); });
+    quillory::CloseBrowserWindows(user32_, static_cast<WindowHandle>(winId()),
+                                  windowTitle().toLocal8Bit().toStdString());
 }
 
 void FrmBrowser::mouseMoveEvent(QMouseEvent* event)
 {
-    const auto Button = static_cast<std::int16_t>(ButtonMask(event->buttons()));
+    const Qt::MouseButtons buttons = event->buttons();
+    const std::int16_t Button = (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
+                                (buttons & Qt::MiddleButton ? 4 : 0);
     const QPointF position = event->position();
     Form_MouseMove(Button, static_cast<std::int16_t>(ShiftMask(event->modifiers())),
                    static_cast<float>(position.x()) * TwipsPerPixel(),

@@ -19,7 +19,7 @@ import sys
 import tempfile
 import unittest
 
-import test_end_to_end as e2e
+import e2e
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 BUILD = None

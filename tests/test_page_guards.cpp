@@ -2,9 +2,8 @@
 // no box, picker, download, other program, device or full screen ever comes
 // up, and nothing stops the control from leaving a page.
 
+#include "Harness.h"
 #include "LocalServer.h"
-#include "TestMain.h"
-#include "platform/browser/WebBrowser.h"
 
 #include <QDesktopServices>
 #include <QDrag>
@@ -12,10 +11,8 @@
 #include <QProcess>
 #include <QWheelEvent>
 #include <QDir>
-#include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QWebEngineView>
+#include <memory>
 
 using namespace quillory;
 
@@ -49,11 +46,12 @@ private slots:
 private:
     void Load(const QString& page);
     QString Title() const { return view()->title(); }
-    QWebEngineView* view() const { return browser_->findChild<QWebEngineView*>(); }
+    QWebEngineView* view() const { return harness::ViewOf(browser_); }
     void Click(int x, int y);
     QList<QWidget*> OtherWindows() const;
 
     LocalServer server_;
+    std::unique_ptr<harness::BrowserWindow> fixture_;
     QWidget* window_ = nullptr;
     WebBrowser* browser_ = nullptr;
 };
@@ -61,26 +59,22 @@ private:
 void PageGuardsTest::init()
 {
     QVERIFY(server_.Start());
-    window_ = new QWidget;
-    window_->resize(800, 700);
-    browser_ = new WebBrowser(window_);
-    browser_->setWidth(800 * 15);
-    browser_->setHeight(700 * 15);
-    window_->show();
+    fixture_ = std::make_unique<harness::BrowserWindow>();
+    window_ = &fixture_->window;
+    browser_ = fixture_->browser;
     QVERIFY(QTest::qWaitForWindowExposed(window_));
 }
 
 void PageGuardsTest::cleanup()
 {
-    delete window_;
+    fixture_.reset();
     server_.Stop();
 }
 
 void PageGuardsTest::Load(const QString& page)
 {
-    QSignalSpy completed(browser_, &WebBrowser::NavigateComplete2);
     browser_->Navigate(server_.Url(page));
-    QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty(), 15000);
+    QVERIFY(harness::WaitForCompletion(browser_, server_.Url(page)));
     QTRY_VERIFY_WITH_TIMEOUT(!view()->page()->isLoading(), 15000);
 }
 
@@ -113,10 +107,8 @@ void PageGuardsTest::leavingIsNeverStopped()
     Load(QStringLiteral("leave.html"));
     Click(300, 300);  // a page must have been used before it may ask to stay
     QTRY_COMPARE_WITH_TIMEOUT(Title(), QStringLiteral("clicked"), 10000);
-    QSignalSpy completed(browser_, &WebBrowser::NavigateComplete2);
     browser_->Navigate(server_.Url(QStringLiteral("home.html")));
-    QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty(), 10000);
-    QCOMPARE(completed.last().at(1).value<QVariant>().toString(), server_.Url(QStringLiteral("home.html")));
+    QVERIFY(harness::WaitForCompletion(browser_, server_.Url(QStringLiteral("home.html"))));
     QVERIFY(OtherWindows().isEmpty());
 }
 

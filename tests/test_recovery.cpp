@@ -3,18 +3,12 @@
 // homepage back, and a page whose documents went unreported in a new
 // renderer is reported once it has loaded.
 
+#include "Harness.h"
 #include "LocalServer.h"
 #include "RecordingUser32.h"
-#include "TestMain.h"
 #include "platform/browser/BrowserPage.h"
-#include "platform/browser/BrowserProfile.h"
 #include "platform/browser/RendererWatchdog.h"
-#include "platform/browser/WebBrowser.h"
-#include "presentation/frmBrowser.h"
-#include "startup/modInitialise.h"
 
-#include <QSignalSpy>
-#include <QWebEngineView>
 #include <csignal>
 #include <memory>
 
@@ -31,9 +25,11 @@ private slots:
     void unreportedPageInNewRendererIsReported();
 
 private:
-    QWebEnginePage* Page() const { return form_->webBrowser->findChild<QWebEngineView*>()->page(); }
-    bool WaitForCompletion(const QString& url, int timeout);
-    int Completions(const QSignalSpy& completed, const QString& url) const;
+    QWebEnginePage* Page() const { return harness::ViewOf(form_->webBrowser)->page(); }
+    bool WaitForCompletion(const QString& url, int timeout = 15000)
+    {
+        return harness::WaitForCompletion(form_->webBrowser, url, timeout);
+    }
 
     LocalServer server_;
     RecordingUser32 user32_;
@@ -43,9 +39,7 @@ private:
 void RecoveryTest::init()
 {
     QVERIFY(server_.Start());
-    PresentationSettings = PresentationSettingsRecord{};
-    PresentationSettings.HomepageURL = server_.Url(QStringLiteral("home.html"));
-    PresentationSettings.MinDelay = 10;
+    harness::ResetSettings(server_.Url(QStringLiteral("home.html")), 10);
     form_ = std::make_unique<FrmBrowser>(user32_, 3600 * 1000);
     form_->Show();
     QVERIFY(WaitForCompletion(PresentationSettings.HomepageURL, 15000));
@@ -55,27 +49,6 @@ void RecoveryTest::cleanup()
 {
     form_.reset();
     server_.Stop();
-}
-
-bool RecoveryTest::WaitForCompletion(const QString& url, int timeout)
-{
-    QSignalSpy completed(form_->webBrowser, &WebBrowser::NavigateComplete2);
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeout) {
-        if (Completions(completed, url) > 0)
-            return true;
-        QTest::qWait(50);
-    }
-    return false;
-}
-
-int RecoveryTest::Completions(const QSignalSpy& completed, const QString& url) const
-{
-    int count = 0;
-    for (const auto& event : completed)
-        count += event.at(1).value<QVariant>().toString() == url;
-    return count;
 }
 
 void RecoveryTest::killedRendererComesBack()
@@ -91,7 +64,7 @@ void RecoveryTest::killedRendererComesBack()
         form_->tmrTimeout_Timer();
         QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 15000);
         // Reported by the reporter or, when the new renderer left it out, at the load.
-        QTRY_VERIFY_WITH_TIMEOUT(Completions(completed, PresentationSettings.HomepageURL) > 0, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(harness::CompletedUrls(completed).contains(PresentationSettings.HomepageURL), 5000);
         QVERIFY(Page()->renderProcessPid() != pid);
     }
 }

@@ -13,7 +13,7 @@ import tempfile
 import time
 import unittest
 
-import test_end_to_end as e2e
+import e2e
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SESSION = os.path.join(HERE, "..", "deploy", "quillory-session")

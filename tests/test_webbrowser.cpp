@@ -1,30 +1,20 @@
 // The browser control against real pages from a local server: completed
 // navigations, new windows, and offline reading across runs.
 
+#include "Harness.h"
 #include "LocalServer.h"
-#include "TestMain.h"
 #include "platform/browser/PopupWindow.h"
-#include "platform/browser/WebBrowser.h"
 
-#include <QApplication>
 #include <QProcess>
 #include <QQuickWindow>
-#include <QSignalSpy>
 #include <QWebEngineSettings>
-#include <QWebEngineView>
-#include <QWidget>
+#include <memory>
 
 using namespace quillory;
 
 namespace {
 
-QStringList CompletedUrls(const QSignalSpy& spy)
-{
-    QStringList urls;
-    for (const QList<QVariant>& event : spy)
-        urls << event.at(1).value<QVariant>().toString();
-    return urls;
-}
+using harness::CompletedUrls;
 
 QList<QWidget*> BrowserWindows()
 {
@@ -71,25 +61,20 @@ private slots:
 
 private:
     LocalServer server_;
-    QWidget* window_ = nullptr;
+    std::unique_ptr<harness::BrowserWindow> fixture_;
     WebBrowser* browser_ = nullptr;
 };
 
 void WebBrowserTest::init()
 {
     QVERIFY(server_.Start());
-    window_ = new QWidget;
-    window_->resize(640, 480);
-    browser_ = new WebBrowser(window_);
-    browser_->setWidth(640 * 15);
-    browser_->setHeight(480 * 15);
-    window_->show();
+    fixture_ = std::make_unique<harness::BrowserWindow>(QSize(640, 480));
+    browser_ = fixture_->browser;
 }
 
 void WebBrowserTest::cleanup()
 {
-    delete window_;
-    window_ = nullptr;
+    fixture_.reset();
     qDeleteAll(BrowserWindows());
     server_.Stop();
 }
@@ -151,7 +136,7 @@ void WebBrowserTest::blankFramesAndStrictPages()
     browser_->Navigate(server_.Url(QStringLiteral("strict.html")));
     QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 2, 15000);
     QCOMPARE(completed.first().at(1).value<QVariant>().toString(), server_.Url(QStringLiteral("strict.html")));
-    browser_->findChild<QWebEngineView*>()->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    harness::ViewOf(browser_)->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     completed.clear();
     browser_->Navigate(server_.Url(QStringLiteral("frames.html")));
     QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 4, 15000);
@@ -235,10 +220,10 @@ QUILLORY_TEST_MAIN(WebBrowserTest)
 void WebBrowserTest::softwareCompositingWithoutGpu()
 {
     QCOMPARE(QQuickWindow::sceneGraphBackend(), QStringLiteral("software"));
-    QSignalSpy loaded(browser_->findChild<QWebEngineView*>(), &QWebEngineView::loadFinished);
+    QSignalSpy loaded(harness::ViewOf(browser_), &QWebEngineView::loadFinished);
     browser_->Navigate(server_.Url(QStringLiteral("home.html")));
     QTRY_COMPARE_WITH_TIMEOUT(loaded.size(), 1, 15000);
     QTest::qWait(500);
-    const QImage shot = window_->grab().toImage();
+    const QImage shot = fixture_->window.grab().toImage();
     QCOMPARE(shot.pixelColor(600, 150), QColor(0x2a, 0x7d, 0x2a));  // the page's background
 }

@@ -4,6 +4,7 @@
 // run under the offscreen platform checks that nothing is done there.
 
 #include "platform/x11/X11User32.h"
+#include "presentation/CloseBrowserWindows.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -103,24 +104,9 @@ long positionIn(const std::vector<WindowHandle>& order, WindowHandle h) {
     return it == order.end() ? -1 : static_cast<long>(it - order.begin());
 }
 
-// Reads a title the way the program does.
 QByteArray titleOf(User32& user32, WindowHandle h) {
-    const std::int32_t length = user32.GetWindowTextLengthA(h);
-    std::string buffer(static_cast<std::size_t>(length) + 1, '\0');
-    const std::int32_t copied = user32.GetWindowTextA(h, buffer.data(), length + 1);
-    return QByteArray(buffer.data(), std::max(copied, 0));
-}
-
-// The program's routine that closes stray browser windows, as it runs it.
-void closeMarkedWindows(User32& user32, WindowHandle self) {
-    for (WindowHandle h = user32.GetWindow(self, GW_HWNDFIRST); h != 0; h = user32.GetWindow(h, GW_HWNDNEXT)) {
-        const QByteArray title = titleOf(user32, h);
-        if (!title.isEmpty() && title != "Quillory" && title.contains("Microsoft Internet Explorer")) {
-            user32.PostMessageA(h, WM_CANCELMODE, 0, 0);
-            user32.PostMessageA(h, WM_CLOSE, 0, 0);
-        }
-    }
-    user32.SetForegroundWindow(self);
+    char buffer[256];
+    return QByteArray(buffer, std::max(user32.GetWindowTextA(h, buffer, sizeof buffer), 0));
 }
 
 int xdotool(const QStringList& arguments) { return QProcess::execute("xdotool", arguments); }
@@ -227,17 +213,16 @@ class X11User32Test : public QObject {
     Q_OBJECT
 
 private slots:
-    void walkFindsEveryTopLevelAndClosingTakesTheMarkedOnes();
+    void walkFindsEveryTopLevelAndClosingWalkTakesTheMarkedOnes();
     void walkGoesOnFromInnerWindowsAndEndsAtGoneOnes();
     void windowTextFitsTheBuffer();
     void setForegroundWindowActivatesAndRaises();
-    void lockStopsWindowManagerKeys();
     void lockKeepsTheProgramsKeysAndDropsOthers();
     void lockWaitsForAnotherClientsGrabAndIsReleased();
     void offscreenPlatformDoesNothing();
 };
 
-void X11User32Test::walkFindsEveryTopLevelAndClosingTakesTheMarkedOnes() {
+void X11User32Test::walkFindsEveryTopLevelAndClosingWalkTakesTheMarkedOnes() {
     REQUIRE_X11();
     X11User32 user32;
     Helper helper;
@@ -286,8 +271,8 @@ void X11User32Test::walkFindsEveryTopLevelAndClosingTakesTheMarkedOnes() {
     QCOMPARE(user32.GetWindow(topLevelHolding(helperMapped), GW_HWNDNEXT),
              user32.GetWindow(helperMapped, GW_HWNDNEXT));
 
-    // The program's closing routine asks exactly the marked windows to close.
-    closeMarkedWindows(user32, self.winId());
+    // The program's closing walk asks exactly the marked windows to close.
+    CloseBrowserWindows(user32, self.winId(), "Quillory");
     QTRY_VERIFY(helper.wasClosed(helperMarked) && helper.wasClosed(helperMarkedHidden));
     QTRY_COMPARE(marked.closeRequests, 1);
     QTRY_COMPARE(markedHidden.closeRequests, 1);
@@ -319,8 +304,6 @@ void X11User32Test::walkGoesOnFromInnerWindowsAndEndsAtGoneOnes() {
     QTRY_VERIFY(!exists(gone));
     QCOMPARE(user32.GetWindow(gone, GW_HWNDNEXT), WindowHandle(0));
     QCOMPARE(user32.GetWindowTextLengthA(gone), 0);
-    QCOMPARE(user32.GetWindow(0, GW_HWNDNEXT), WindowHandle(0));
-    QCOMPARE(user32.GetWindow(stays.winId(), 5), WindowHandle(0));  // not a walk command
 }
 
 void X11User32Test::windowTextFitsTheBuffer() {
@@ -341,16 +324,6 @@ void X11User32Test::windowTextFitsTheBuffer() {
     QCOMPARE(buffer[5], 'x');
     QCOMPARE(call(title.size() + 1), title.size());
     QCOMPARE(QByteArray(buffer), title);
-    QCOMPARE(call(sizeof buffer), title.size());
-    QCOMPARE(QByteArray(buffer), title);
-    QCOMPARE(call(1), 0);
-    QCOMPARE(buffer[0], '\0');
-    QCOMPARE(buffer[1], 'x');
-    QCOMPARE(call(0), 0);
-    QCOMPARE(buffer[0], 'x');
-    QCOMPARE(call(-1), 0);
-    QCOMPARE(buffer[0], 'x');
-    QCOMPARE(user32.GetWindowTextA(w, nullptr, 10), 0);
 
     // A window that can't be read gives an empty title.
     std::fill(std::begin(buffer), std::end(buffer), 'x');
@@ -409,39 +382,6 @@ void X11User32Test::setForegroundWindowActivatesAndRaises() {
     QCOMPARE(user32.SetForegroundWindow(0), 0);
 }
 
-void X11User32Test::lockStopsWindowManagerKeys() {
-    REQUIRE_X11();
-    if (!underWindowManager())
-        QSKIP("needs the window manager");
-    X11User32 user32;
-    Helper helper;
-    PresentationWindow presentation;
-    const WindowHandle other = helper.window("mapped net closable Other program");
-    QVERIFY(QTest::qWaitForWindowExposed(&presentation.window));
-    QTRY_VERIFY(isViewable(other));
-    user32.SetForegroundWindow(presentation.window.winId());
-    QTRY_COMPARE(activeWindow(), presentation.window.winId());
-
-    std::int32_t previous = -1;
-    QVERIFY(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_TRUE, &previous, 0));
-    QCOMPARE(previous, 0);
-    QCOMPARE(xdotool({"key", "alt+Tab"}), 0);
-    QTest::qWait(500);
-    QCOMPARE(activeWindow(), presentation.window.winId());
-    QCOMPARE(xdotool({"key", "alt+F4"}), 0);
-    QTest::qWait(500);
-    QVERIFY(presentation.window.isVisible());
-    QCOMPARE(presentation.window.closeRequests, 0);
-
-    // Once unlocked the same keys work, so it was the lock that stopped them.
-    QVERIFY(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_FALSE, &previous, 0));
-    QCOMPARE(previous, 1);
-    QCOMPARE(xdotool({"key", "alt+Tab"}), 0);
-    QTRY_COMPARE(activeWindow(), other);
-    QCOMPARE(xdotool({"key", "alt+F4"}), 0);
-    QTRY_VERIFY(helper.wasClosed(other));
-}
-
 void X11User32Test::lockKeepsTheProgramsKeysAndDropsOthers() {
     REQUIRE_X11();
     X11User32 user32;
@@ -466,6 +406,13 @@ void X11User32Test::lockKeepsTheProgramsKeysAndDropsOthers() {
     QCOMPARE(presentation.window.deactivations, deactivations);
     QCOMPARE(xdotool({"type", "page"}), 0);
     QTRY_COMPARE(presentation.field->text(), QStringLiteral("page"));
+    if (underWindowManager()) {
+        // The window manager's keys go nowhere: no switching, no closing.
+        QCOMPARE(xdotool({"key", "alt+Tab", "alt+F4"}), 0);
+        QTest::qWait(500);
+        QCOMPARE(activeWindow(), presentation.window.winId());
+        QCOMPARE(presentation.window.closeRequests, 0);
+    }
 
     // A popup menu takes the keyboard for itself; once it closes the lock takes it back.
     presentation.field->clear();
@@ -497,10 +444,15 @@ void X11User32Test::lockKeepsTheProgramsKeysAndDropsOthers() {
     QCOMPARE(presentation.field->text(), QStringLiteral("after"));
     QCOMPARE(password->text(), QStringLiteral("secret"));
 
-    // Unlocked, they reach it: the focus really was there.
+    // Unlocked, they reach it: the focus really was there. And the window
+    // manager's keys work again, so it was the lock that stopped them.
     QVERIFY(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_FALSE, nullptr, 0));
     QCOMPARE(xdotool({"type", "k"}), 0);
     QTRY_VERIFY(helper.keyCount() > 0);
+    if (underWindowManager()) {
+        QCOMPARE(xdotool({"key", "alt+F4"}), 0);
+        QTRY_VERIFY(helper.wasClosed(other));
+    }
 }
 
 void X11User32Test::lockWaitsForAnotherClientsGrabAndIsReleased() {
@@ -510,20 +462,15 @@ void X11User32Test::lockWaitsForAnotherClientsGrabAndIsReleased() {
     QCOMPARE(helper.grab(), int(XCB_GRAB_STATUS_SUCCESS));
     std::int32_t previous = -1;
     QVERIFY(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_TRUE, &previous, 0));
-    QCOMPARE(previous, 0);
     QTest::qWait(600);  // a few failed tries
     helper.ungrab();
     QTRY_VERIFY(helper.keyboardTakenElsewhere());
 
+    // Locked twice, one unlock lets it go.
     QVERIFY(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_TRUE, &previous, 0));
-    QCOMPARE(previous, 1);
     QVERIFY(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_FALSE, &previous, 0));
-    QCOMPARE(previous, 1);
     QCOMPARE(helper.grab(), int(XCB_GRAB_STATUS_SUCCESS));
     helper.ungrab();
-    QVERIFY(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_FALSE, &previous, 0));
-    QCOMPARE(previous, 0);
-    QCOMPARE(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING + 1, API_TRUE, &previous, 0), 0);
 
     // Going away while locked lets the keyboard go too.
     {
@@ -542,18 +489,11 @@ void X11User32Test::offscreenPlatformDoesNothing() {
     window.setWindowTitle(QStringLiteral("Microsoft Internet Explorer"));
     window.show();
     const WindowHandle h = window.winId();
-    char buffer[8] = "xxxxxxx";
-    std::int32_t previous = -1;
     QCOMPARE(user32.GetWindow(h, GW_HWNDFIRST), WindowHandle(0));
-    QCOMPARE(user32.GetWindow(h, GW_HWNDNEXT), WindowHandle(0));
     QCOMPARE(user32.GetWindowTextLengthA(h), 0);
-    QCOMPARE(user32.GetWindowTextA(h, buffer, sizeof buffer), 0);
-    QCOMPARE(user32.PostMessageA(h, WM_CANCELMODE, 0, 0), 0);
     QCOMPARE(user32.PostMessageA(h, WM_CLOSE, 0, 0), 0);
     QCOMPARE(user32.SetForegroundWindow(h), 0);
-    QCOMPARE(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_TRUE, &previous, 0), 0);
-    QCOMPARE(previous, -1);
-    QCOMPARE(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_FALSE, &previous, 0), 0);
+    QCOMPARE(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_TRUE, nullptr, 0), 0);
     QVERIFY(window.isVisible());
 }
 

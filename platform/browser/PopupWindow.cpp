@@ -9,8 +9,6 @@
 
 namespace quillory {
 
-const char kBrowserWindowMarker[] = "Microsoft Internet Explorer";
-
 namespace {
 constexpr QSize kDefaultSize(800, 600);
 }

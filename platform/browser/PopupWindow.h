@@ -3,6 +3,8 @@
 // top-level window whose title is the page's title followed by the marker by
 // which browser windows are known, so that the program can find and close it.
 
+#include "platform/BrowserWindowMarker.h"
+
 #include <QWidget>
 
 class QWebEngineProfile;
@@ -11,10 +13,6 @@ class QWebEngineView;
 namespace quillory {
 
 class BrowserPage;
-
-// The marker by which other programs' browser windows, and ours, are known
-// by their titles.
-extern const char kBrowserWindowMarker[];
 
 class PopupWindow : public QWidget {
     Q_OBJECT

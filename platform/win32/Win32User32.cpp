@@ -182,9 +182,4 @@ std::int32_t Win32User32::SystemParametersInfoA(std::uint32_t uiAction, std::uin
     return result;
 }
 
-bool Win32User32::TaskSwitchHookInstalled()
-{
-    return taskSwitchHook != nullptr;
-}
-
 }  // namespace quillory

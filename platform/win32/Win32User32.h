@@ -36,9 +36,6 @@ public:
     // keyboard hook that does the actual locking on Windows NT and later.
     std::int32_t SystemParametersInfoA(std::uint32_t uiAction, std::uint32_t uiParam, void* pvParam,
                                        std::uint32_t fWinIni) override;
-
-    // The hook is one per process, whichever object switched it on.
-    static bool TaskSwitchHookInstalled();
 };
 
 }  // namespace quillory

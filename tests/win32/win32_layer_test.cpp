@@ -3,7 +3,7 @@
 
 #include "platform/win32/Win32User32.h"
 
-#include "closing_walk.h"
+#include "presentation/CloseBrowserWindows.h"
 #include "recording_window.h"
 
 #include <cstdio>
@@ -32,81 +32,6 @@ void Check(bool ok, const std::string& what)
 WindowHandle HandleOf(HWND window)
 {
     return reinterpret_cast<WindowHandle>(window);
-}
-
-// --- loading user32 ----------------------------------------------------------
-
-// Must run first: nothing in this process has touched the layer before.
-void TestFirstCallLoadsFunctions()
-{
-    const char* title = "Quillory first call";
-    HWND window = CreateRecordingWindow(title, false);
-    const auto length = static_cast<std::int32_t>(std::strlen(title));
-    Win32User32 user32;
-
-    Check(user32.GetWindowTextLengthA(HandleOf(window)) == length, "first call reads the title length");
-
-    char full[64] = {};
-    Check(user32.GetWindowTextA(HandleOf(window), full, length + 1) == length && std::string(full) == title,
-          "a buffer of length + 1 takes the whole title");
-    char cut[5] = {};
-    Check(user32.GetWindowTextA(HandleOf(window), cut, sizeof cut) == 4 && std::string(cut) == "Quil",
-          "a short buffer takes what fits and the terminating NUL");
-    Check(user32.GetWindow(HandleOf(window), GW_HWNDFIRST) != 0, "GetWindow returns a window");
-    DestroyWindow(window);
-}
-
-// --- task-switch keys --------------------------------------------------------
-
-void TestTaskSwitchKeyTable()
-{
-    struct Case {
-        const char* name;
-        DWORD key;
-        bool alt;
-        bool ctrl;
-        bool swallowed;
-    };
-    const Case cases[] = {
-        {"Alt+Tab", VK_TAB, true, false, true},
-        {"Ctrl+Alt+Tab", VK_TAB, true, true, true},
-        {"Alt+Esc", VK_ESCAPE, true, false, true},
-        {"Ctrl+Esc", VK_ESCAPE, false, true, true},
-        {"Ctrl+Alt+Esc", VK_ESCAPE, true, true, true},
-        {"left Windows key", VK_LWIN, false, false, true},
-        {"right Windows key", VK_RWIN, false, false, true},
-        {"Ctrl+left Windows key", VK_LWIN, false, true, true},
-        {"Tab alone", VK_TAB, false, false, false},
-        {"Ctrl+Tab", VK_TAB, false, true, false},
-        {"Esc alone", VK_ESCAPE, false, false, false},
-        {"Alt alone", VK_MENU, true, false, false},
-        {"Alt+F4", VK_F4, true, false, false},
-        {"Alt+Space", VK_SPACE, true, false, false},
-        {"Ctrl+A", 'A', false, true, false},
-        {"applications key", VK_APPS, false, false, false},
-    };
-    for (const Case& c : cases)
-        Check(quillory::IsTaskSwitchKey(c.key, c.alt, c.ctrl) == c.swallowed,
-              std::string(c.name) + (c.swallowed ? " is swallowed" : " passes"));
-}
-
-void TestLockSwitchesOneHook()
-{
-    {
-        Win32User32 user32;
-        BOOL previous = FALSE;
-        Check(!Win32User32::TaskSwitchHookInstalled(), "no hook before the lock");
-        Check(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, quillory::API_TRUE, &previous, 0) != 0,
-              "locking is passed to Windows");
-        Check(Win32User32::TaskSwitchHookInstalled(), "locking installs the hook");
-        user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, quillory::API_TRUE, &previous, 0);
-        Check(Win32User32::TaskSwitchHookInstalled(), "locking again keeps the hook");
-        Check(user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, quillory::API_FALSE, &previous, 0) != 0,
-              "unlocking is passed to Windows");
-        Check(!Win32User32::TaskSwitchHookInstalled(), "unlocking removes the hook");
-        user32.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, quillory::API_TRUE, &previous, 0);
-    }
-    Check(!Win32User32::TaskSwitchHookInstalled(), "the destructor removes the hook of a lock left on");
 }
 
 // Keys are injected from a second thread, because the hook runs on the thread
@@ -273,7 +198,7 @@ void TestClosingWalk()
     // Someone else is in front, as when the program is being closed.
     SetForegroundWindow(cases[4].window);
     Win32User32 user32;
-    CloseMarkedWindows(user32, HandleOf(own));
+    quillory::CloseBrowserWindows(user32, HandleOf(own), "Quillory");
     // Checked at once: Wine keeps no real stacking order, and may hand the
     // foreground elsewhere when the other process's windows go away.
     Check(GetForegroundWindow() == own, "the walk brings the program's own window to the foreground");
@@ -318,9 +243,6 @@ void TestClosingWalk()
 
 int main()
 {
-    TestFirstCallLoadsFunctions();
-    TestTaskSwitchKeyTable();
-    TestLockSwitchesOneHook();
     TestLockSwallowsTaskSwitchKeys();
     TestClosingWalk();
     std::printf("win32_layer_test: %d passed, %d failed\n", passed, failed);

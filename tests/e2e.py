@@ -1,0 +1,187 @@
+"""The end-to-end tests' harness: the local server, the real program started as
+an operator would, and what a person sees and does on the X display (xdotool,
+xwininfo, screenshots). Set BINARY to the program before starting one."""
+import os
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+BINARY = None
+HOME_GREEN = (0x2A, 0x7D, 0x2A)  # the background of pages/home.html
+NEXT_BLUE = (0x2A, 0x2A, 0x7D)  # the background of pages/next.html
+
+
+def wait_for(predicate, timeout=40.0, step=0.1):
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(step)
+    return predicate()
+
+
+class Server:
+    """tests/http_server.py on 127.0.0.1; records the paths requested."""
+
+    def __init__(self, port=0):
+        self.process = subprocess.Popen(
+            [sys.executable, os.path.join(HERE, "http_server.py"), "--root", os.path.join(HERE, "pages"),
+             "--port", str(port), "--lifetime", "300"],
+            stdout=subprocess.PIPE, text=True)
+        first = self.process.stdout.readline().split()
+        self.port = int(first[1])
+        self.requests = []
+        os.set_blocking(self.process.stdout.fileno(), False)
+
+    def url(self, path):
+        return f"http://127.0.0.1:{self.port}/{path}"
+
+    def seen(self):
+        while True:
+            line = self.process.stdout.readline()
+            if not line:
+                break
+            if line.startswith("GET "):
+                self.requests.append(line[4:].strip())
+        return self.requests
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(timeout=10)
+        self.process.stdout.close()
+
+
+class Kiosk:
+    def __init__(self, arguments, cache_home, extra_env=None):
+        env = dict(os.environ, XDG_CACHE_HOME=cache_home)
+        env.update(extra_env or {})
+        self.process = subprocess.Popen([BINARY] + arguments, env=env, stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE, text=True)
+
+    def end(self, sig=signal.SIGTERM):
+        if self.process.poll() is None:
+            self.process.send_signal(sig)
+        try:
+            self.process.wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+        return self.process.returncode
+
+
+class KioskCase(unittest.TestCase):
+    """A local server and a cache folder for each test; every kiosk started is ended."""
+
+    def setUp(self):
+        self.cache = tempfile.TemporaryDirectory()
+        self.server = Server()
+        self.kiosks = []
+
+    def tearDown(self):
+        for kiosk in self.kiosks:
+            kiosk.end(signal.SIGKILL)
+        self.server.stop()
+        self.cache.cleanup()
+
+    def start(self, command_line_words, extra_env=None):
+        kiosk = Kiosk(command_line_words, self.cache.name, extra_env)
+        self.kiosks.append(kiosk)
+        return kiosk
+
+    def start_presentation(self, options):
+        """The kiosk on pages/home.html with these fields after the URL, once the homepage shows."""
+        kiosk = self.start([self.server.url("home.html") + "," + options])
+        self.assertTrue(wait_for(lambda: "/home.html" in self.server.seen()), "homepage never requested")
+        self.assertTrue(wait_for(lambda: shows(HOME_GREEN)), "homepage not shown")
+        return kiosk
+
+
+def xdotool(*words):
+    subprocess.run(["xdotool"] + [str(w) for w in words], check=True)
+
+
+def windows_named(pattern):
+    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern],
+                          capture_output=True, text=True).stdout.split()
+
+
+def presentation_window():
+    found = windows_named("^Quillory$")
+    return found[0] if found else None
+
+
+def dialog_window():
+    """The visible window titled Quillory that is not the full-screen one:
+    the settings dialog, or the exit prompt."""
+    width, height = screen_size()
+    for window in windows_named("^Quillory$"):
+        if window_geometry(window)[2:] != (width, height):
+            return window
+    return None
+
+
+def hot_corner_gesture(start_y=300):
+    """Press at the screen's left edge, hold, drag into the bottom-left corner."""
+    _, height = screen_size()
+    xdotool("mousemove", 0, start_y, "mousedown", 1)
+    xdotool("mousemove", 0, (start_y + height) // 2)
+    xdotool("mousemove", 0, height - 1)
+    time.sleep(0.3)
+    xdotool("mouseup", 1)
+
+
+def keyboard_grab_status():
+    """Whether another client can take the keyboard now: 0 taken, 1 held by someone else."""
+    answers = subprocess.run([os.environ["QUILLORY_X11_HELPER"]], input="grab\nungrab\n", capture_output=True,
+                             text=True, timeout=10).stdout
+    return int(answers.split()[1])
+
+
+def twips(value):
+    """Pixels at the 96 dots per inch the test displays have."""
+    return round(value / 15)
+
+
+def window_geometry(window):
+    """x, y, width and height of a window, or of the whole screen for "root"."""
+    which = ["-root"] if window == "root" else ["-id", window]
+    info = subprocess.run(["xwininfo"] + which, capture_output=True, text=True).stdout
+    values = {}
+    for line in info.splitlines():
+        key, _, value = line.strip().partition(":")
+        values[key] = value.strip()
+    return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]),
+            int(values["Width"]), int(values["Height"]))
+
+
+def screen_size():
+    return window_geometry("root")[2:]
+
+
+def pixel(x, y):
+    """The colour of one screen pixel, read from a real screenshot."""
+    out = subprocess.run(["import", "-silent", "-window", "root", "-crop", f"1x1+{x}+{y}", "-depth", "8", "rgb:-"],
+                         capture_output=True).stdout
+    return tuple(out[:3])
+
+
+def near(colour, expected, tolerance=8):
+    return len(colour) == 3 and all(abs(a - b) <= tolerance for a, b in zip(colour, expected))
+
+
+def shows(colour):
+    """The middle of the screen shows this colour."""
+    width, height = screen_size()
+    return near(pixel(width // 2, height // 2), colour)
+
+
+def port_listening(port):
+    with socket.socket() as probe:
+        probe.settimeout(0.5)
+        return probe.connect_ex(("127.0.0.1", port)) == 0
