@@ -1,5 +1,6 @@
 #include "presentation/frmBrowser.h"
 
+#include "platform/Forms.h"
 #include "platform/KeyCodes.h"
 #include "platform/browser/PopupWindow.h"
 #include "platform/ResumeOnError.h"
@@ -28,11 +29,10 @@ const char kCaption[] = "Quillory";
 
 }  // namespace
 
-FrmBrowser::FrmBrowser(User32& user32, int timerInterval)
+FrmBrowser::FrmBrowser(int timerInterval)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       webBrowser(new WebBrowser(this)),
-      tmrTimeout(new QTimer(this)),
-      user32_(user32)
+      tmrTimeout(new QTimer(this))
 {
     setObjectName(QStringLiteral("frmBrowser"));
     setWindowTitle(QString::fromLatin1(kCaption));
@@ -80,7 +80,7 @@ void FrmBrowser::Form_Load()
 
     if (!PresentationSettings.Password.isEmpty()) {
         std::int32_t previous = 0;
-        user32_.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_TRUE, &previous, 0);
+        SystemUser32().SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_TRUE, &previous, 0);
     }
 }
 
@@ -104,31 +104,32 @@ void FrmBrowser::webBrowser_NavigateComplete2(QObject*, const QVariant&)
 // that fails is skipped; the walk goes on.
 void FrmBrowser::CloseBrowserWindows()
 {
+    User32& user32 = SystemUser32();
     const WindowHandle self = static_cast<WindowHandle>(winId());
     const std::string caption = windowTitle().toLocal8Bit().toStdString();
 
     WindowHandle h = 0;
-    ResumeOnError([&] { h = user32_.GetWindow(self, GW_HWNDFIRST); });
+    ResumeOnError([&] { h = user32.GetWindow(self, GW_HWNDFIRST); });
     while (h != 0) {
         std::int32_t n = 0;
         std::string title;
-        ResumeOnError([&] { n = user32_.GetWindowTextLengthA(h); });
+        ResumeOnError([&] { n = user32.GetWindowTextLengthA(h); });
         ResumeOnError([&] {
             const std::int32_t size = std::min(std::max(n, 0), kLongestTitle) + 1;
             std::string buffer(static_cast<std::size_t>(size), ' ');
-            n = user32_.GetWindowTextA(h, buffer.data(), size);
+            n = user32.GetWindowTextA(h, buffer.data(), size);
             buffer.pop_back();  // the terminator's place
             title = buffer;
         });
         if (n > 0 && title != caption && title.find(kBrowserWindowMarker) != std::string::npos) {
-            ResumeOnError([&] { user32_.PostMessageA(h, WM_CANCELMODE, 0, 0); });
-            ResumeOnError([&] { user32_.PostMessageA(h, WM_CLOSE, 0, 0); });
+            ResumeOnError([&] { user32.PostMessageA(h, WM_CANCELMODE, 0, 0); });
+            ResumeOnError([&] { user32.PostMessageA(h, WM_CLOSE, 0, 0); });
         }
         const WindowHandle current = h;
         h = 0;
-        ResumeOnError([&] { h = user32_.GetWindow(current, GW_HWNDNEXT); });
+        ResumeOnError([&] { h = user32.GetWindow(current, GW_HWNDNEXT); });
     }
-    ResumeOnError([&] { user32_.SetForegroundWindow(self); });
+    ResumeOnError([&] { user32.SetForegroundWindow(self); });
 }
 
 void FrmBrowser::mouseMoveEvent(QMouseEvent* event)
@@ -187,8 +188,8 @@ void FrmBrowser::setHeight(float twips)
 
 FrmBrowser& frmBrowser()
 {
-    static FrmBrowser* instance = new FrmBrowser(SystemUser32());
-    return *instance;
+    static QPointer<FrmBrowser> form;
+    return LoadedForm(form, [] { return new FrmBrowser; });
 }
 
 }  // namespace quillory

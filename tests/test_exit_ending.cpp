@@ -33,7 +33,7 @@ void ExitEndingTest::rightPasswordInAnyLetterCase()
     PresentationSettings.HomepageURL = QStringLiteral("about:blank");
     PresentationSettings.MinDelay = 30;
     PresentationSettings.Password = QStringLiteral("secret");
-    FrmBrowser form(user32_, 3600 * 1000);
+    FrmBrowser form(3600 * 1000);
     form.Show();
     form.Form_MouseMove(1, 0, 0, form.Height() - 1);
     FrmPassword& prompt = frmPassword();
@@ -55,7 +55,7 @@ void ExitEndingTest::noPasswordEndsAtTheCorner()
     ReplaceSystemUser32(&user32_);
     PresentationSettings.HomepageURL = QStringLiteral("about:blank");
     PresentationSettings.MinDelay = 30;
-    FrmBrowser form(user32_, 3600 * 1000);
+    FrmBrowser form(3600 * 1000);
     form.Show();
     form.Form_MouseMove(1, 0, 20, form.Height() - 1);  // not quite in the corner
     QVERIFY(!ProgramEnded());

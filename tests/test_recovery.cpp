@@ -5,6 +5,7 @@
 
 #include "LocalServer.h"
 #include "RecordingUser32.h"
+#include "platform/User32Provider.h"
 #include "TestMain.h"
 #include "platform/browser/BrowserPage.h"
 #include "platform/browser/BrowserProfile.h"
@@ -46,7 +47,8 @@ void RecoveryTest::init()
     PresentationSettings = PresentationSettingsRecord{};
     PresentationSettings.HomepageURL = server_.Url(QStringLiteral("home.html"));
     PresentationSettings.MinDelay = 10;
-    form_ = std::make_unique<FrmBrowser>(user32_, 3600 * 1000);
+    ReplaceSystemUser32(&user32_);
+    form_ = std::make_unique<FrmBrowser>(3600 * 1000);
     form_->Show();
     QVERIFY(WaitForCompletion(PresentationSettings.HomepageURL, 15000));
 }
