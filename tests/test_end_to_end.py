@@ -174,6 +174,14 @@ def screen_size():
     return width, height
 
 
+def left_strip_uncovered():
+    """Whether the screen's leftmost column shows the presentation window's black strip from top to bottom."""
+    _, height = screen_size()
+    out = subprocess.run(["import", "-silent", "-window", "root", "-crop", f"1x{height}+0+0", "-depth", "8", "rgb:-"],
+                         capture_output=True).stdout
+    return len(out) == 3 * height and not any(out)
+
+
 def pixel(x, y):
     """The colour of one screen pixel, read from a real screenshot."""
     out = subprocess.run(["import", "-silent", "-window", "root", "-crop", f"1x1+{x}+{y}", "-depth", "8", "rgb:-"],
@@ -215,7 +223,8 @@ class EndToEnd(KioskCase):
     """Start-up and the presentation window."""
 
     def test_presentation_covers_the_screen_and_ends_on_sigterm(self):
-        kiosk = self.start([self.server.url("home.html") + ",30"])
+        # A homepage without a scheme is a web address.
+        kiosk = self.start([self.server.url("home.html").removeprefix("http://") + ",30"])
         self.assertTrue(wait_for(lambda: "/home.html" in self.server.seen()), "homepage never requested")
         window = wait_for(presentation_window)
         self.assertIsNotNone(window)
@@ -444,6 +453,38 @@ class ExitAndReset(KioskCase):
         self.assertIsNotNone(wait_for(exit_prompt, timeout=5))
         self.assertTrue(wait_for(lambda: exit_prompt() is None, timeout=25))
         self.assertIsNone(kiosk.process.poll())
+
+
+class EndingWithWindowsOpen(KioskCase):
+    """Every way out, with popups that want the left edge and the exit prompt open, in a process each."""
+
+    POPUP = "^Popup page - Microsoft Internet Explorer$"
+
+    def start_with_popups(self, options):
+        kiosk = self.start([self.server.url("popups-left.html") + ",30,allownewwindows" + options])
+        self.assertTrue(wait_for(lambda: len(windows_named(self.POPUP)) == 2, timeout=30), "the popups did not open")
+        time.sleep(1.5)  # the page moves its second popup after half a second
+        self.assertTrue(wait_for(left_strip_uncovered, timeout=5), "a popup covers the left strip")
+        return kiosk
+
+    def test_every_way_out_ends_with_status_0(self):
+        # The order of the program's window list varies from run to run: each
+        # way runs twice, in a process of its own.
+        for way in ["SIGTERM", "SIGINT", "password", "corner"] * 2:
+            with self.subTest(way=way):
+                for earlier in self.kiosks:
+                    earlier.end(signal.SIGKILL)  # one that failed
+                kiosk = self.start_with_popups("" if way == "corner" else ",pass:secret")
+                hot_corner_gesture()
+                if way != "corner":
+                    self.assertIsNotNone(wait_for(exit_prompt, timeout=5), "the gesture opened no prompt")
+                if way == "password":
+                    xdotool("type", "--delay", "50", "secret")
+                    xdotool("key", "Return")
+                elif way.startswith("SIG"):
+                    kiosk.process.send_signal(getattr(signal, way))
+                _, err = kiosk.process.communicate(timeout=30)
+                self.assertEqual(kiosk.process.returncode, 0, err[-2000:])
 
 
 if __name__ == "__main__":
