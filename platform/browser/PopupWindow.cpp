@@ -2,6 +2,7 @@
 
 #include "platform/browser/BrowserPage.h"
 #include "platform/browser/PageGuards.h"
+#include "platform/CentreOnScreen.h"
 #include "platform/Twips.h"
 
 #include <QApplication>
@@ -34,7 +35,7 @@ PopupWindow::PopupWindow(QWebEngineProfile* profile)
     resize(kDefaultSize);
     // Placed by the program, not by a window manager, which might put it at
     // the left edge: centred on the screen, clear of the left strip.
-    move(QGuiApplication::primaryScreen()->geometry().center() - rect().center());
+    CentreOnScreen(*this);
     KeepClearOfLeftStrip();
 
     connect(page_, &QWebEnginePage::titleChanged, this, &PopupWindow::UpdateTitle);
