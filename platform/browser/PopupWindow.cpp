@@ -1,9 +1,9 @@
 #include "platform/browser/PopupWindow.h"
 
-#include "platform/browser/BrowserPage.h"
-#include "platform/browser/PageGuards.h"
 #include "platform/CentreOnScreen.h"
 #include "platform/Twips.h"
+#include "platform/browser/BrowserPage.h"
+#include "platform/browser/PageGuards.h"
 
 #include <QApplication>
 #include <QScreen>
