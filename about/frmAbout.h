@@ -3,6 +3,7 @@
 // control, and an OK button. Opened modally from the settings dialog; each
 // opening loads it anew, and closing it discards it.
 
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
 
@@ -37,7 +38,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    QWidget* opener_;
+    QPointer<QWidget> opener_;
 };
 
 }  // namespace quillory

@@ -263,9 +263,10 @@ constexpr float kNoReset = 1e9f;
 // The presentation window, with the moments of its homepage's events.
 class Watched {
 public:
-    Watched(const QString& home, int tickMs, User32* user32 = nullptr)
-        : home_(home), form_(user32 ? *user32 : recording_, tickMs)
+    // With realUser32 the keys are really locked; otherwise the calls are only recorded.
+    Watched(const QString& home, int tickMs, bool realUser32 = false) : home_(home), form_(tickMs)
     {
+        ReplaceSystemUser32(realUser32 ? nullptr : &recording_);
         clock_.start();
         page_ = form_.webBrowser->findChild<QWebEngineView*>()->page();
         QObject::connect(form_.webBrowser, &WebBrowser::NavigateComplete2, [this](QObject*, const QVariant& url) {
@@ -471,7 +472,7 @@ int Soak(const BenchServer& server, long long count, int tickMs, bool interrupt,
         PresentationSettings.AllowNewWindows = True;
         PresentationSettings.CloseOpenWindows = True;
     }
-    Watched w(home, tickMs, locked ? &SystemUser32() : nullptr);
+    Watched w(home, tickMs, locked);
     w.waitForLoad = !interrupt;
     w.Form().Show();
     if (!w.WaitForHome(-1, 30000)) {

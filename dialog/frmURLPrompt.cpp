@@ -5,6 +5,7 @@
 #include "dialog/ShowModal.h"
 #include "dialog/TextBox.h"
 #include "platform/CentreOnScreen.h"
+#include "platform/Forms.h"
 #include "platform/KeyCodes.h"
 #include "platform/ProgramEnd.h"
 #include "platform/Twips.h"
@@ -291,12 +292,12 @@ bool FrmURLPrompt::CreditsEvent(QEvent* event)
 
 FrmURLPrompt& frmURLPrompt()
 {
-    static FrmURLPrompt* instance = [] {
-        auto* form = new FrmURLPrompt;
-        form->Form_Load();
-        return form;
-    }();
-    return *instance;
+    static QPointer<FrmURLPrompt> form;
+    return LoadedForm(form, [] {
+        auto* loaded = new FrmURLPrompt;
+        loaded->Form_Load();
+        return loaded;
+    });
 }
 
 }  // namespace quillory

@@ -89,7 +89,7 @@ private:
     bool creditsPressed_ = false;
 };
 
-// The program's one settings dialog, loaded (which runs its Form_Load) on first use.
+// The program's one settings dialog, loaded (which runs its Form_Load) on first use (see Forms.h).
 FrmURLPrompt& frmURLPrompt();
 
 }  // namespace quillory

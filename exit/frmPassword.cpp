@@ -1,6 +1,7 @@
 #include "exit/frmPassword.h"
 
 #include "platform/CentreOnScreen.h"
+#include "platform/Forms.h"
 #include "platform/KeyCodes.h"
 #include "platform/ProgramEnd.h"
 #include "platform/Twips.h"
@@ -22,16 +23,13 @@ namespace {
 
 constexpr int kMaxPasswordLength = 8;
 
-FrmPassword* instance = nullptr;
-
 }  // namespace
 
-FrmPassword::FrmPassword(User32& user32)
+FrmPassword::FrmPassword()
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       txtPassword(new QLineEdit(this)),
-      lblPassword(new QLabel(QStringLiteral("Exit password:"), this)),
-      user32_(user32)
+      lblPassword(new QLabel(QStringLiteral("Exit password:"), this))
 {
     setObjectName(QStringLiteral("frmPassword"));
     setWindowTitle(QStringLiteral("Quillory"));
@@ -82,7 +80,7 @@ void FrmPassword::txtPassword_KeyPress(std::int16_t& KeyAscii)
         return;
     if (QLocale::system().toLower(txtPassword->text()) == PresentationSettings.Password) {
         std::int32_t previous = 0;
-        user32_.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_FALSE, &previous, 0);
+        SystemUser32().SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_FALSE, &previous, 0);
         EndProgram(0);
     } else {
         Hide();
@@ -104,18 +102,17 @@ bool FrmPassword::eventFilter(QObject* watched, QEvent* event)
 void FrmPassword::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    if (instance == this)
-        instance = nullptr;
-    deleteLater();
+    UnloadForm(this);
 }
 
 FrmPassword& frmPassword()
 {
-    if (!instance) {
-        instance = new FrmPassword(SystemUser32());
-        instance->Form_Load();
-    }
-    return *instance;
+    static QPointer<FrmPassword> form;
+    return LoadedForm(form, [] {
+        auto* loaded = new FrmPassword;
+        loaded->Form_Load();
+        return loaded;
+    });
 }
 
 }  // namespace quillory

@@ -2,8 +2,6 @@
 // The exit password prompt. The right password unlocks the keys and ends the
 // program; a wrong one hides the prompt and keeps what was typed.
 
-#include "platform/User32.h"
-
 #include <QWidget>
 #include <cstdint>
 
@@ -15,7 +13,7 @@ namespace quillory {
 class FrmPassword : public QWidget {
     Q_OBJECT
 public:
-    explicit FrmPassword(User32& user32);
+    FrmPassword();
 
     QLineEdit* txtPassword;
     QLabel* lblPassword;
@@ -35,11 +33,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    User32& user32_;
     bool placed_ = false;
 };
 
-// The program's one prompt, loaded (which runs its Form_Load) on first use.
+// The program's one prompt, loaded (which runs its Form_Load) on first use (see Forms.h).
 FrmPassword& frmPassword();
 
 }  // namespace quillory

@@ -1,5 +1,6 @@
 #include "presentation/frmBrowser.h"
 
+#include "platform/Forms.h"
 #include "platform/KeyCodes.h"
 #include "platform/Twips.h"
 #include "platform/User32Provider.h"
@@ -22,11 +23,10 @@ const char kCaption[] = "Quillory";
 
 }  // namespace
 
-FrmBrowser::FrmBrowser(User32& user32, int timerInterval)
+FrmBrowser::FrmBrowser(int timerInterval)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       webBrowser(new WebBrowser(this)),
-      tmrTimeout(new QTimer(this)),
-      user32_(user32)
+      tmrTimeout(new QTimer(this))
 {
     setObjectName(QStringLiteral("frmBrowser"));
     setWindowTitle(QString::fromLatin1(kCaption));
@@ -74,7 +74,7 @@ void FrmBrowser::Form_Load()
 
     if (!PresentationSettings.Password.isEmpty()) {
         std::int32_t previous = 0;
-        user32_.SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_TRUE, &previous, 0);
+        SystemUser32().SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_TRUE, &previous, 0);
     }
 }
 
@@ -95,7 +95,7 @@ void FrmBrowser::webBrowser_NavigateComplete2(QObject*, const QVariant&)
 
 void FrmBrowser::CloseBrowserWindows()
 {
-    quillory::CloseBrowserWindows(user32_, static_cast<WindowHandle>(winId()),
+    quillory::CloseBrowserWindows(SystemUser32(), static_cast<WindowHandle>(winId()),
                                   windowTitle().toLocal8Bit().toStdString());
 }
 
@@ -157,8 +157,8 @@ void FrmBrowser::setHeight(float twips)
 
 FrmBrowser& frmBrowser()
 {
-    static FrmBrowser* instance = new FrmBrowser(SystemUser32());
-    return *instance;
+    static QPointer<FrmBrowser> form;
+    return LoadedForm(form, [] { return new FrmBrowser; });
 }
 
 }  // namespace quillory

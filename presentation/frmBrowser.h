@@ -3,7 +3,6 @@
 // filled but for a thin strip along its left edge by the browser control.
 
 #include "platform/Boolean.h"
-#include "platform/User32.h"
 
 #include <QVariant>
 #include <QWidget>
@@ -21,8 +20,9 @@ class FrmBrowser : public QWidget {
 public:
     static constexpr int kTimerInterval = 10000;  // milliseconds
 
-    // The timer's interval can be shortened for tests.
-    explicit FrmBrowser(User32& user32, int timerInterval = kTimerInterval);
+    // The timer's interval can be shortened for tests. The window functions
+    // are the system's (SystemUser32), which tests replace.
+    explicit FrmBrowser(int timerInterval = kTimerInterval);
 
     // Shows the window modeless, loading it first if it is not loaded.
     void Show();
@@ -62,11 +62,10 @@ private:
     void setWidth(float twips);
     void setHeight(float twips);
 
-    User32& user32_;
     bool loaded_ = false;
 };
 
-// The one presentation window of the run, created on first use.
+// The one presentation window of the run, created on first use (see Forms.h).
 FrmBrowser& frmBrowser();
 
 }  // namespace quillory

@@ -4,13 +4,13 @@
 #include "platform/ArgumentText.h"
 #include "platform/browser/BrowserProfile.h"
 #include "platform/DialogFont.h"
+#include "platform/Forms.h"
 #include "platform/browser/EngineEnvironment.h"
 #include "platform/ProgramEnd.h"
 #include "startup/modInitialise.h"
 
 #include <QApplication>
 #include <QIcon>
-#include <QWidget>
 
 int main(int argc, char** argv)
 {
@@ -43,7 +43,7 @@ int main(int argc, char** argv)
 
     // Windows and their pages go before the profile they use, which then
     // writes out the disk cache.
-    qDeleteAll(QApplication::topLevelWidgets());
+    DeleteAllWindows();
     ReleaseBrowserProfile();
     return ProgramExitStatus();
 }

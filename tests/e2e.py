@@ -96,7 +96,8 @@ class KioskCase(unittest.TestCase):
 
     def start_presentation(self, options):
         """The kiosk on pages/home.html with these fields after the URL, once the homepage shows."""
-        kiosk = self.start([self.server.url("home.html") + "," + options])
+        # A homepage without a scheme is a web address.
+        kiosk = self.start([self.server.url("home.html").removeprefix("http://") + "," + options])
         self.assertTrue(wait_for(lambda: "/home.html" in self.server.seen()), "homepage never requested")
         self.assertTrue(wait_for(lambda: shows(HOME_GREEN)), "homepage not shown")
         return kiosk
@@ -169,6 +170,14 @@ def pixel(x, y):
     out = subprocess.run(["import", "-silent", "-window", "root", "-crop", f"1x1+{x}+{y}", "-depth", "8", "rgb:-"],
                          capture_output=True).stdout
     return tuple(out[:3])
+
+
+def left_strip_uncovered():
+    """Whether the screen's leftmost column shows the presentation window's black strip from top to bottom."""
+    _, height = screen_size()
+    out = subprocess.run(["import", "-silent", "-window", "root", "-crop", f"1x{height}+0+0", "-depth", "8", "rgb:-"],
+                         capture_output=True).stdout
+    return len(out) == 3 * height and not any(out)
 
 
 def near(colour, expected, tolerance=8):

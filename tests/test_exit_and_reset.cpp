@@ -69,7 +69,7 @@ void ExitAndResetTest::cleanup()
 void ExitAndResetTest::LoadForm()
 {
     // A timer that never fires by itself: the tests tick it by hand.
-    form_ = std::make_unique<FrmBrowser>(user32_, 3600 * 1000);
+    form_ = std::make_unique<FrmBrowser>(3600 * 1000);
     // Qt rounds a coarse timer this long to whole seconds, which would blur
     // the tests' reading of when it was last restarted.
     form_->tmrTimeout->setTimerType(Qt::PreciseTimer);

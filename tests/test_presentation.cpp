@@ -4,6 +4,7 @@
 #include "Harness.h"
 #include "LocalServer.h"
 #include "RecordingUser32.h"
+#include "platform/User32Provider.h"
 
 #include <QScreen>
 #include <memory>
@@ -44,7 +45,8 @@ void PresentationTest::cleanup()
 std::unique_ptr<FrmBrowser> PresentationTest::Load(const QString& homepage)
 {
     PresentationSettings.HomepageURL = homepage;
-    auto form = std::make_unique<FrmBrowser>(user32_, 60000);
+    ReplaceSystemUser32(&user32_);
+    auto form = std::make_unique<FrmBrowser>(60000);
     form->Show();
     return form;
 }

@@ -6,6 +6,7 @@
 #include "Harness.h"
 #include "LocalServer.h"
 #include "RecordingUser32.h"
+#include "platform/User32Provider.h"
 #include "platform/browser/BrowserPage.h"
 #include "platform/browser/RendererWatchdog.h"
 
@@ -40,7 +41,8 @@ void RecoveryTest::init()
 {
     QVERIFY(server_.Start());
     harness::ResetSettings(server_.Url(QStringLiteral("home.html")), 10);
-    form_ = std::make_unique<FrmBrowser>(user32_, 3600 * 1000);
+    ReplaceSystemUser32(&user32_);
+    form_ = std::make_unique<FrmBrowser>(3600 * 1000);
     form_->Show();
     QVERIFY(WaitForCompletion(PresentationSettings.HomepageURL, 15000));
 }

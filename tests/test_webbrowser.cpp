@@ -3,8 +3,11 @@
 
 #include "Harness.h"
 #include "LocalServer.h"
+#include "platform/browser/AddressUrl.h"
 #include "platform/browser/PopupWindow.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QProcess>
 #include <QQuickWindow>
 #include <QWebEngineSettings>
@@ -54,6 +57,8 @@ private slots:
     void cleanup();
     void everyFrameCompletes();
     void sameUrlAndFailuresComplete();
+    void addressesWithoutScheme_data();
+    void addressesWithoutScheme();
     void blankFramesAndStrictPages();
     void newWindowsCancelledOrOpened();
     void offlineReadsOnlyTheCache();
@@ -111,6 +116,39 @@ void WebBrowserTest::sameUrlAndFailuresComplete()
     browser_->Navigate(QStringLiteral(QUILLORY_TESTS_DIR "/pages/next.html"));
     QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 4, 15000);
     QCOMPARE(CompletedUrls(completed).last(), QStringLiteral("file://" QUILLORY_TESTS_DIR "/pages/next.html"));
+
+    // A host and port without a scheme is fetched over HTTP.
+    const QString hostAndPort = home.mid(home.indexOf(QLatin1String("//")) + 2);
+    browser_->Navigate(hostAndPort);
+    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 5, 15000);
+    QCOMPARE(CompletedUrls(completed).last(), home);
+}
+
+void WebBrowserTest::addressesWithoutScheme_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("url");
+    QTest::newRow("existing relative file") << "pages/next.html" << "file://" QUILLORY_TESTS_DIR "/pages/next.html";
+    QTest::newRow("existing absolute file") << QUILLORY_TESTS_DIR "/pages/next.html"
+                                            << "file://" QUILLORY_TESTS_DIR "/pages/next.html";
+    QTest::newRow("host") << "www.example.com" << "http://www.example.com";
+    QTest::newRow("host, port and path") << "intranet:8080/welcome" << "http://intranet:8080/welcome";
+    QTest::newRow("host and port") << "intranet:8080" << "http://intranet:8080";
+    QTest::newRow("address and port") << "127.0.0.1:8080/home.html" << "http://127.0.0.1:8080/home.html";
+    QTest::newRow("missing relative file") << "pages/missing.html" << "http://pages/missing.html";
+    QTest::newRow("with a scheme") << "https://intranet:8080/a" << "https://intranet:8080/a";
+    QTest::newRow("about") << "about:blank" << "about:blank";
+}
+
+void WebBrowserTest::addressesWithoutScheme()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, url);
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(QStringLiteral(QUILLORY_TESTS_DIR));
+    const QString found = AddressUrl(text).toString();
+    QDir::setCurrent(previous);
+    QCOMPARE(found, url);
 }
 
 void WebBrowserTest::blankFramesAndStrictPages()

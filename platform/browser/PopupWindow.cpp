@@ -1,9 +1,12 @@
 #include "platform/browser/PopupWindow.h"
 
+#include "platform/CentreOnScreen.h"
+#include "platform/Twips.h"
 #include "platform/browser/BrowserPage.h"
 #include "platform/browser/PageGuards.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
@@ -14,7 +17,11 @@ constexpr QSize kDefaultSize(800, 600);
 }
 
 PopupWindow::PopupWindow(QWebEngineProfile* profile)
-    : view_(new QWebEngineView(this)), page_(new BrowserPage(profile, false, this))
+    // No maximise button: a maximised window would cover the left strip.
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      view_(new QWebEngineView(this)),
+      page_(new BrowserPage(profile, false, this))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(QApplication::windowIcon());
@@ -24,13 +31,21 @@ PopupWindow::PopupWindow(QWebEngineProfile* profile)
     view_->setPage(page_);
     GuardView(*view_);
     resize(kDefaultSize);
+    // Placed by the program, not by a window manager, which might put it at
+    // the left edge: centred on the screen, clear of the left strip.
+    CentreOnScreen(*this);
+    KeepClearOfLeftStrip();
 
     connect(page_, &QWebEnginePage::titleChanged, this, &PopupWindow::UpdateTitle);
     connect(page_, &QWebEnginePage::urlChanged, this, &PopupWindow::UpdateTitle);
     connect(page_, &QWebEnginePage::windowCloseRequested, this, &QWidget::close);
     connect(page_, &QWebEnginePage::geometryChangeRequested, this, [this](const QRect& geometry) {
-        if (geometry.isValid())
+        // A page may move and resize its window, but not into the left strip.
+        if (geometry.isValid()) {
             resize(geometry.size());
+            move(geometry.topLeft());
+            KeepClearOfLeftStrip();
+        }
     });
     UpdateTitle();
 }
@@ -39,6 +54,29 @@ PopupWindow::~PopupWindow()
 {
     delete view_;
     delete page_;
+}
+
+void PopupWindow::KeepClearOfLeftStrip()
+{
+    const int clear = QGuiApplication::primaryScreen()->geometry().left() + TwipsToPixels(kPopupLeftClearance);
+    const QRect frame = frameGeometry();
+    if (frame.left() < clear)
+        move(clear, frame.top());
+}
+
+void PopupWindow::moveEvent(QMoveEvent* event)
+{
+    // Also after a window manager or a visitor dragging the title bar moved it.
+    QWidget::moveEvent(event);
+    KeepClearOfLeftStrip();
+}
+
+void PopupWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // A window manager may still maximise it (a double click on the title bar).
+    if (event->type() == QEvent::WindowStateChange && (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        QMetaObject::invokeMethod(this, &QWidget::showNormal, Qt::QueuedConnection);
 }
 
 void PopupWindow::UpdateTitle()

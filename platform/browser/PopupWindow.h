@@ -14,6 +14,10 @@ namespace quillory {
 
 class BrowserPage;
 
+// How far a popup keeps from the left edge of the screen, in twips: the strip
+// there is where the hot corner's gesture runs, and it must stay uncovered.
+constexpr float kPopupLeftClearance = 120;
+
 class PopupWindow : public QWidget {
     Q_OBJECT
 public:
@@ -22,8 +26,14 @@ public:
 
     BrowserPage* page() const { return page_; }
 
+protected:
+    void moveEvent(QMoveEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 private:
     void UpdateTitle();
+    // Moves the window, frame and all, right of the left strip when it reaches into it.
+    void KeepClearOfLeftStrip();
 
     QWebEngineView* view_;
     BrowserPage* page_;

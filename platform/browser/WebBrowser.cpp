@@ -1,5 +1,6 @@
 #include "platform/browser/WebBrowser.h"
 
+#include "platform/browser/AddressUrl.h"
 #include "platform/browser/BrowserPage.h"
 #include "platform/browser/PageGuards.h"
 #include "platform/browser/BrowserProfile.h"
@@ -8,7 +9,6 @@
 #include "platform/browser/RendererWatchdog.h"
 #include "platform/Twips.h"
 
-#include <QDir>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEngineView>
@@ -60,8 +60,7 @@ void WebBrowser::StartPendingNavigation()
     if (!hasPendingUrl_)
         return;
     hasPendingUrl_ = false;
-    // Like the old control, take a URL or a file path.
-    const QUrl url = QUrl::fromUserInput(pendingUrl_, QDir::currentPath(), QUrl::AssumeLocalFile);
+    const QUrl url = AddressUrl(pendingUrl_);
     page_->load(url);
     watchdog_->Watch(url);
 }

@@ -1,5 +1,5 @@
-// Main: reads the command line, asks for what is missing, then starts the
-// presentation.
+// modInitialise::Main: reads the command line, asks for what is missing, then
+// starts the presentation. Kept apart from the scanner, which the fuzzers build alone.
 
 #include "dialog/frmURLPrompt.h"
 #include "platform/ArgumentText.h"
