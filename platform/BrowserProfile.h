@@ -15,6 +15,12 @@ QWebEngineProfile& BrowserProfile();
 // writes out its cache while the application object winds down.
 void ReleaseBrowserProfile();
 
+// Replaces the profile with a new one that knows nothing of the last visitor:
+// no cookies, storage, service workers, visited links or remembered decisions.
+// The disk cache is shared by all of them. Every page of the old profile must
+// be gone before this is called.
+void RenewBrowserProfile();
+
 // Removes this run's site data; call once the application object is gone,
 // since the engine writes to that folder until then.
 void RemoveSiteData();

@@ -8,25 +8,40 @@
 #include "platform/RendererWatchdog.h"
 #include "platform/Twips.h"
 
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
+#include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
 namespace quillory {
 
-WebBrowser::WebBrowser(QWidget* parent)
-    : QWidget(parent),
-      view_(new QWebEngineView(this)),
-      page_(new BrowserPage(&BrowserProfile(), true, this)),
-      offline_(new OfflineMode(page_, this)),
-      watchdog_(new RendererWatchdog(page_, this))
+WebBrowser::WebBrowser(QWidget* parent) : QWidget(parent), view_(new QWebEngineView(this))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
-    view_->setPage(page_);
     GuardView(*view_);
+    CreatePage();
+}
+
+WebBrowser::~WebBrowser()
+{
+    ClosePopups();
+    // The view goes before its page, and the page before the profile.
+    delete view_;
+    delete page_;
+}
+
+// A page of the current profile, with its offline switch and its watchdog.
+void WebBrowser::CreatePage()
+{
+    page_ = new BrowserPage(&BrowserProfile(), true, this);
+    offline_ = new OfflineMode(page_, this);
+    watchdog_ = new RendererWatchdog(page_, this);
+    view_->setPage(page_);
     page_->newWindowHandler = [this] { return OpenNewWindow(); };
     connect(page_, &BrowserPage::documentCreated, this, [this](const QString& url, bool topLevel) {
         watchdog_->DocumentCreated(topLevel);
@@ -38,13 +53,32 @@ WebBrowser::WebBrowser(QWidget* parent)
     connect(offline_, &OfflineMode::ready, this, &WebBrowser::StartPendingNavigation);
 }
 
-WebBrowser::~WebBrowser()
+void WebBrowser::ClosePopups()
 {
     for (const QPointer<PopupWindow>& popup : popups_)
         delete popup.data();
-    // The view goes before its page, and the page before the profile.
-    delete view_;
+    popups_.clear();
+}
+
+void WebBrowser::ForgetVisitor()
+{
+    // What the engine shows for the page (select lists, pickers, suggestions)
+    // goes with the page; what the toolkit shows for it goes here.
+    QToolTip::hideText();
+    ClosePopups();
+    const bool offline = offline_->isOffline();
+    delete watchdog_;
+    delete offline_;
     delete page_;
+    RenewBrowserProfile();
+    CreatePage();
+    offline_->setOffline(offline);
+    // Only what this program put there: another program's clipboard is its own.
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard->ownsClipboard())
+        clipboard->clear(QClipboard::Clipboard);
+    if (clipboard->supportsSelection() && clipboard->ownsSelection())
+        clipboard->clear(QClipboard::Selection);
 }
 
 void WebBrowser::Navigate(const QString& url)

@@ -16,7 +16,8 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 BINARY = None
 HOME_GREEN = (0x2A, 0x7D, 0x2A)  # the background of pages/home.html
-NEXT_BLUE = (0x2A, 0x2A, 0x7D)  # the background of pages/next.html
+NEXT_BLUE = (0x2A, 0x2A, 0x7D)  # the background of pages/next.html; a link of pages/visitor.html
+VISITED_RED = (0x7D, 0x2A, 0x2A)  # the same link once visited
 
 
 def wait_for(predicate, timeout=40.0, step=0.1):
@@ -121,6 +122,12 @@ def keyboard_grab_status():
         helper.stdin.close()
         helper.wait(timeout=10)
     return status
+
+
+def program_windows(kiosk):
+    """The program's mapped windows: the presentation and whatever a page opened over it."""
+    return subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(kiosk.process.pid)],
+                          capture_output=True, text=True).stdout.split()
 
 
 def presentation_window():
@@ -408,11 +415,28 @@ class ExitAndReset(KioskCase):
         self.assertIsNone(exit_prompt())
         self.assertIsNone(kiosk.process.poll())
 
-    def test_lock_does_not_outlive_a_killed_program(self):
-        kiosk = self.start_presentation("30,pass:secret")
-        self.assertTrue(wait_for(lambda: keyboard_grab_status() == 1, timeout=5))
-        kiosk.end(signal.SIGKILL)
+    def test_killed_run_leaves_no_lock_and_the_next_removes_its_site_data(self):
+        temp = tempfile.mkdtemp(dir=self.cache.name)
+        url = self.server.url("home.html")
+
+        def start_run():
+            before = set(os.listdir(temp))
+            kiosk = self.start([url + ",30,pass:secret"], {"TMPDIR": temp})
+            return kiosk, wait_for(lambda: set(os.listdir(temp)) - before, timeout=20).pop()
+
+        killed, killed_folder = start_run()
+        self.assertTrue(wait_for(lambda: keyboard_grab_status() == 1, timeout=20))
+        # Other accounts read the arguments; the password is no longer there.
+        with open(f"/proc/{killed.process.pid}/cmdline", "rb") as cmdline:
+            self.assertEqual(cmdline.read().rstrip(b"\0"), (BINARY + "\0" + url + ",30,pass:").encode())
+        killed.end(signal.SIGKILL)
         self.assertEqual(keyboard_grab_status(), 0)
+        self.assertIn(killed_folder, os.listdir(temp))
+        live, live_folder = start_run()
+        self.assertTrue(wait_for(lambda: killed_folder not in os.listdir(temp), timeout=5))
+        _, newest_folder = start_run()
+        time.sleep(2)
+        self.assertEqual(set(os.listdir(temp)), {live_folder, newest_folder})
 
     def test_no_password_the_corner_ends_at_once(self):
         kiosk = self.start_presentation("30")
@@ -443,6 +467,75 @@ class ExitAndReset(KioskCase):
         hot_corner_gesture()
         self.assertIsNotNone(wait_for(exit_prompt, timeout=5))
         self.assertTrue(wait_for(lambda: exit_prompt() is None, timeout=25))
+        self.assertIsNone(kiosk.process.poll())
+
+    def test_next_visitor_finds_nothing_of_the_last(self):
+        kiosk = self.start([self.server.url("visitor.html") + ",10"])
+        homes = lambda: [r for r in self.server.seen() if r.startswith("/home?")]
+        self.assertTrue(wait_for(homes))
+        xdotool("mousemove", 250, 150, "click", 1)  # visitor A's search, which stores all it can
+        self.assertTrue(wait_for(lambda: "/stored?cookies+local+session+indexeddb+caches+worker" in self.server.seen(),
+                                 timeout=10), self.server.seen())
+        self.assertTrue(wait_for(lambda: near(pixel(250, 150), VISITED_RED), timeout=5), "the link never showed visited")
+        xdotool("mousemove", 250, 320, "click", 1)
+        xdotool("type", "--delay", "20", "Asecret")
+        xdotool("key", "ctrl+a", "ctrl+c")  # the clipboard, and the selection the engine sets
+        self.assertTrue(wait_for(lambda: "/typed?Asecret" in self.server.seen(), timeout=5))
+
+        self.assertTrue(wait_for(lambda: len(homes()) == 2, timeout=25), "no reset")
+        self.assertEqual(homes(), ["/home?history=1&held="] * 2)
+        self.assertTrue(wait_for(lambda: near(pixel(250, 150), NEXT_BLUE), timeout=5), "A's visit still shows")
+        xdotool("click", 8)  # Back
+        xdotool("mousemove", 250, 320, "click", 1)
+        xdotool("key", "ctrl+v")
+        xdotool("click", 2)  # pastes the selection
+        xdotool("type", "B")
+        self.assertTrue(wait_for(lambda: self.server.seen()[-1].startswith("/typed?") and
+                                 self.server.seen()[-1].endswith("B"), timeout=5))
+        self.assertEqual(self.server.seen()[-1], "/typed?B")
+        self.assertEqual(self.server.seen().count("/visitor.html?q=secret"), 1)
+        self.assertIsNone(kiosk.process.poll())
+
+
+class PageControls(KioskCase):
+    """What a page's controls open, under the keyboard lock."""
+
+    def test_no_control_frees_the_keys_or_outlives_the_reset(self):
+        kiosk = self.start([self.server.url("controls.html") + ",10,pass:secret"])
+        self.assertTrue(wait_for(lambda: "/controls.html" in self.server.seen()))
+        width, height = screen_size()
+        self.assertTrue(wait_for(lambda: near(pixel(width // 2, height // 2), HOME_GREEN)))
+        presentation = wait_for(lambda: program_windows(kiosk))
+        self.assertTrue(wait_for(lambda: keyboard_grab_status() == 1, timeout=5), "the keys are not locked")
+        # The colour input opens nothing, so the exit gesture still opens the prompt.
+        xdotool("mousemove", 250, 70, "click", 1)
+        time.sleep(1)
+        self.assertEqual(program_windows(kiosk), presentation)
+        hot_corner_gesture()
+        self.assertIsNotNone(wait_for(exit_prompt, timeout=5), "the gesture opened no prompt")
+        xdotool("type", "x")  # a wrong password, which hides the prompt
+        xdotool("key", "Return")
+        self.assertTrue(wait_for(lambda: exit_prompt() is None, timeout=5))
+        # Each picker or list opens over the page at its control's right end;
+        # the file input opens nothing.
+        for name, top in (("date", 110), ("time", 170), ("datetime-local", 230), ("month", 290), ("week", 350),
+                          ("select", 410), ("datalist", 470), ("file", 530)):
+            with self.subTest(control=name):
+                xdotool("mousemove", 385, top + 20, "click", 1)
+                time.sleep(1)
+                self.assertEqual(keyboard_grab_status(), 1)
+                xdotool("key", "Escape")
+                time.sleep(0.3)
+                self.assertEqual(keyboard_grab_status(), 1)
+        xdotool("mousemove", 250, 610)
+        self.assertTrue(wait_for(lambda: len(program_windows(kiosk)) > len(presentation), timeout=5), "no tooltip")
+        self.assertEqual(keyboard_grab_status(), 1)
+        # A list left open goes with the reset; the lock stays.
+        xdotool("mousemove", 385, 430, "click", 1)
+        self.assertTrue(wait_for(lambda: len(program_windows(kiosk)) > len(presentation), timeout=5), "no list")
+        self.assertTrue(wait_for(lambda: self.server.seen().count("/controls.html") == 2, timeout=25), "no reset")
+        self.assertTrue(wait_for(lambda: program_windows(kiosk) == presentation, timeout=5), program_windows(kiosk))
+        self.assertEqual(keyboard_grab_status(), 1)
         self.assertIsNone(kiosk.process.poll())
 
 
