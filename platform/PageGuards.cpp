@@ -54,8 +54,8 @@ protected:
 // Refuses the dialogs the engine opens on the view for a page's controls (the
 // colour chooser of a colour input): a toolkit dialog is modal, keeps the exit
 // gesture from the presentation, and its screen picker takes and lets go the
-// keyboard. The dialog is never put on the screen and is cancelled at once,
-// so the control keeps its value.
+// keyboard. The dialog is cancelled as soon as it opens, before it can be
+// used, so the control keeps its value.
 class DialogRefuser final : public QObject {
 public:
     explicit DialogRefuser(QObject* parent) : QObject(parent) {}
@@ -64,10 +64,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::ChildPolished) {
-            if (auto* dialog = qobject_cast<QDialog*>(static_cast<QChildEvent*>(event)->child())) {
-                dialog->setAttribute(Qt::WA_DontShowOnScreen);
+            if (auto* dialog = qobject_cast<QDialog*>(static_cast<QChildEvent*>(event)->child()))
                 QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
-            }
         }
         return QObject::eventFilter(watched, event);
     }
