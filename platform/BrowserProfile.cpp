@@ -14,20 +14,16 @@ namespace {
 QWebEngineProfile* profile = nullptr;
 QString runFolder;
 int visitorNumber = 0;
+}  // namespace
 
-// Each visitor's site data goes into a folder of its own within the run's.
-QString VisitorFolder(int number)
-{
-    return runFolder + QStringLiteral("/visitor-%1").arg(number);
-}
-
-QWebEngineProfile* CreateProfile()
+QWebEngineProfile* CreateVisitorProfile()
 {
     if (runFolder.isEmpty())
         runFolder = CreateSiteDataFolder();
+    // Each visitor's site data goes into a folder of its own within the run's.
     ++visitorNumber;
     auto* created = new QWebEngineProfile(QStringLiteral("kiosk-%1").arg(visitorNumber));
-    created->setPersistentStoragePath(VisitorFolder(visitorNumber));
+    created->setPersistentStoragePath(runFolder + QStringLiteral("/visitor-%1").arg(visitorNumber));
     created->setCachePath(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/web"));
     created->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
     created->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
@@ -37,12 +33,11 @@ QWebEngineProfile* CreateProfile()
     GuardProfile(*created);
     return created;
 }
-}  // namespace
 
 QWebEngineProfile& BrowserProfile()
 {
     if (!profile)
-        profile = CreateProfile();
+        profile = CreateVisitorProfile();
     return *profile;
 }
 
@@ -52,15 +47,15 @@ void ReleaseBrowserProfile()
     profile = nullptr;
 }
 
-void RenewBrowserProfile()
+void UseBrowserProfile(QWebEngineProfile* next)
 {
     ReleaseBrowserProfile();
-    profile = CreateProfile();
-    // The engine may still be closing files of the old profile's folder; a
-    // file it writes there afterwards goes with the next renewal.
+    profile = next;
+    // The engine may still be closing files in the old profile's folder; a
+    // file it writes there afterwards goes with the next change.
     const QDir run(runFolder);
     for (const QString& name : run.entryList({QStringLiteral("visitor-*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (run.filePath(name) != VisitorFolder(visitorNumber))
+        if (QDir(run.filePath(name)) != QDir(next->persistentStoragePath()))
             QDir(run.filePath(name)).removeRecursively();
     }
 }

@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
+#include <QTimer>
 #include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -24,21 +25,24 @@ WebBrowser::WebBrowser(QWidget* parent) : QWidget(parent), view_(new QWebEngineV
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
     GuardView(*view_);
-    CreatePage();
+    UsePage(new BrowserPage(&BrowserProfile(), true, this));
+    ScheduleSparePage();
 }
 
 WebBrowser::~WebBrowser()
 {
     ClosePopups();
-    // The view goes before its page, and the page before the profile.
+    // The view goes before its page, and the pages before their profiles.
     delete view_;
     delete page_;
+    delete sparePage_;
+    delete spareProfile_;
 }
 
-// A page of the current profile, with its offline switch and its watchdog.
-void WebBrowser::CreatePage()
+// Shows the page, with an offline switch and a watchdog of its own.
+void WebBrowser::UsePage(BrowserPage* page)
 {
-    page_ = new BrowserPage(&BrowserProfile(), true, this);
+    page_ = page;
     offline_ = new OfflineMode(page_, this);
     watchdog_ = new RendererWatchdog(page_, this);
     view_->setPage(page_);
@@ -60,6 +64,21 @@ void WebBrowser::ClosePopups()
     popups_.clear();
 }
 
+// The next visitor's page waits in a profile of its own, its renderer started
+// on an empty document: a renderer takes longer to start than the homepage
+// takes to load from the cache. It is made once the current page has loaded,
+// so as not to slow that load down.
+void WebBrowser::ScheduleSparePage()
+{
+    connect(page_, &QWebEnginePage::loadFinished, this, [this] {
+        if (sparePage_)
+            return;
+        spareProfile_ = CreateVisitorProfile();
+        sparePage_ = new BrowserPage(spareProfile_, true, this);
+        sparePage_->load(QUrl(QStringLiteral("about:blank")));
+    }, Qt::SingleShotConnection);
+}
+
 void WebBrowser::ForgetVisitor()
 {
     // What the engine shows for the page (select lists, pickers, suggestions)
@@ -70,8 +89,15 @@ void WebBrowser::ForgetVisitor()
     delete watchdog_;
     delete offline_;
     delete page_;
-    RenewBrowserProfile();
-    CreatePage();
+    if (!sparePage_) {
+        spareProfile_ = CreateVisitorProfile();
+        sparePage_ = new BrowserPage(spareProfile_, true, this);
+    }
+    UseBrowserProfile(spareProfile_);
+    UsePage(sparePage_);
+    spareProfile_ = nullptr;
+    sparePage_ = nullptr;
+    ScheduleSparePage();
     offline_->setOffline(offline);
     // Only what this program put there: another program's clipboard is its own.
     QClipboard* clipboard = QGuiApplication::clipboard();

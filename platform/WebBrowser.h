@@ -13,6 +13,7 @@
 #include <QWidget>
 
 class QWebEnginePage;
+class QWebEngineProfile;
 class QWebEngineView;
 
 namespace quillory {
@@ -65,7 +66,8 @@ signals:
     void NavigateComplete2(QObject* pDisp, const QVariant& URL);
 
 private:
-    void CreatePage();
+    void UsePage(BrowserPage* page);
+    void ScheduleSparePage();
     void ClosePopups();
     QWebEnginePage* OpenNewWindow();
     void ApplyGeometry();
@@ -76,6 +78,8 @@ private:
     OfflineMode* offline_ = nullptr;
     RendererWatchdog* watchdog_ = nullptr;
     QList<QPointer<PopupWindow>> popups_;
+    QWebEngineProfile* spareProfile_ = nullptr;
+    BrowserPage* sparePage_ = nullptr;
     QString pendingUrl_;
     bool hasPendingUrl_ = false;
     float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
