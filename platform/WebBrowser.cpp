@@ -15,6 +15,7 @@
 #include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWebEngineHistory>
 #include <QWebEngineView>
 
 namespace quillory {
@@ -47,6 +48,14 @@ void WebBrowser::UsePage(BrowserPage* page)
     watchdog_ = new RendererWatchdog(page_, this);
     view_->setPage(page_);
     page_->newWindowHandler = [this] { return OpenNewWindow(); };
+    // The page waited on an empty document, which is no place to go back to:
+    // the entry goes as soon as the next one is committed.
+    connect(page_, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
+        if (dropEarlierEntries_ && url != QUrl(QStringLiteral("about:blank"))) {
+            dropEarlierEntries_ = false;
+            page_->history()->clear();
+        }
+    });
     connect(page_, &BrowserPage::documentCreated, this, [this](const QString& url, bool topLevel) {
         watchdog_->DocumentCreated(topLevel);
         emit NavigateComplete2(page_, QVariant(url));
@@ -95,6 +104,7 @@ void WebBrowser::ForgetVisitor()
     }
     UseBrowserProfile(spareProfile_);
     UsePage(sparePage_);
+    dropEarlierEntries_ = true;
     spareProfile_ = nullptr;
     sparePage_ = nullptr;
     ScheduleSparePage();

@@ -80,6 +80,7 @@ private:
     QList<QPointer<PopupWindow>> popups_;
     QWebEngineProfile* spareProfile_ = nullptr;
     BrowserPage* sparePage_ = nullptr;
+    bool dropEarlierEntries_ = false;
     QString pendingUrl_;
     bool hasPendingUrl_ = false;
     float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
