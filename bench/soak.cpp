@@ -268,7 +268,6 @@ public:
     {
         ReplaceSystemUser32(realUser32 ? nullptr : &recording_);
         clock_.start();
-        page_ = form_.webBrowser->findChild<QWebEngineView*>()->page();
         QObject::connect(form_.webBrowser, &WebBrowser::NavigateComplete2, [this](QObject*, const QVariant& url) {
             if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
                 std::fprintf(stderr, "%lld ms NavigateComplete2 %s\n",
@@ -279,37 +278,10 @@ public:
                 homeCompleteAt = clock_.nsecsElapsed();
             }
         });
-        QObject::connect(page_, &QWebEnginePage::loadStarted, [this] {
-            if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
-                std::fprintf(stderr, "%lld ms loadStarted\n",
-                             static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000));
-        });
-        QObject::connect(page_, &QWebEnginePage::loadFinished, [this](bool ok) {
-            if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
-                std::fprintf(stderr, "%lld ms loadFinished %d %s\n",
-                             static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000), ok,
-                             qPrintable(page_->url().toString()));
-            if (page_->url().toString() == home_ && waitForLoad && !paused) {
-                // Loaded: the idle time starts now, and the next tick resets.
-                PresentationSettings.MinDelay = 10;
-                form_.TickCount = 0;
-            }
-            if (ok && page_->url().toString() == home_) {
-                ++homeLoads;
-                homeLoadAt = clock_.nsecsElapsed();
-            } else if (ok) {
-                otherLoadAt = clock_.nsecsElapsed();
-            }
-        });
-        QObject::connect(page_, &QWebEnginePage::renderProcessTerminated,
-                         [this](QWebEnginePage::RenderProcessTerminationStatus, int) {
-                             ++terminations;
-                             if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
-                                 std::fprintf(stderr, "%lld ms renderProcessTerminated\n",
-                                              static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000));
-                         });
+        AttachToPage();
         // Runs after the form's own tick handler: a tick that reset leaves the count at 0.
         QObject::connect(form_.tmrTimeout, &QTimer::timeout, [this] {
+            AttachToPage();
             if (form_.TickCount != 0)
                 return;
             ++resets;
@@ -331,6 +303,7 @@ public:
         if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
             std::fprintf(stderr, "%lld ms tick\n", static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000));
         form_.tmrTimeout_Timer();
+        AttachToPage();
         return at;
     }
 
@@ -346,10 +319,48 @@ public:
     qint64 homeCompleteAt = -1, homeLoadAt = -1, otherLoadAt = -1;
 
 private:
+    // The reset gives the control a new page for each visitor: follow it.
+    void AttachToPage()
+    {
+        QWebEnginePage* current = form_.webBrowser->findChild<QWebEngineView*>()->page();
+        if (current == page_)
+            return;
+        page_ = current;
+            QObject::connect(page_, &QWebEnginePage::loadStarted, page_, [this] {
+                if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
+                    std::fprintf(stderr, "%lld ms loadStarted\n",
+                                 static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000));
+            });
+            QObject::connect(page_, &QWebEnginePage::loadFinished, page_, [this](bool ok) {
+                if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
+                    std::fprintf(stderr, "%lld ms loadFinished %d %s\n",
+                                 static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000), ok,
+                                 qPrintable(page_->url().toString()));
+                if (page_->url().toString() == home_ && waitForLoad && !paused) {
+                    // Loaded: the idle time starts now, and the next tick resets.
+                    PresentationSettings.MinDelay = 10;
+                    form_.TickCount = 0;
+                }
+                if (ok && page_->url().toString() == home_) {
+                    ++homeLoads;
+                    homeLoadAt = clock_.nsecsElapsed();
+                } else if (ok) {
+                    otherLoadAt = clock_.nsecsElapsed();
+                }
+            });
+            QObject::connect(page_, &QWebEnginePage::renderProcessTerminated, page_,
+                             [this](QWebEnginePage::RenderProcessTerminationStatus, int) {
+                                 ++terminations;
+                                 if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
+                                     std::fprintf(stderr, "%lld ms renderProcessTerminated\n",
+                                                  static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000));
+                             });
+    }
+
     RecordingUser32 recording_;
     QString home_;
     FrmBrowser form_;
-    QWebEnginePage* page_;
+    QWebEnginePage* page_ = nullptr;
     QElapsedTimer clock_;
 };
 
@@ -375,7 +386,7 @@ int ResetLatency(const BenchServer& server, int rounds)
             ++failures;
             continue;
         }
-        Wait(300);
+        Wait(1500);  // the program idles 10 s at least; the next visitor's page is ready long before
         const qint64 tick = w.TickAtThreshold();
         if (!w.WaitForHome(tick, 15000)) {
             ++failures;

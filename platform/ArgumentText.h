@@ -14,6 +14,12 @@ constexpr int MaxArgumentTextLength = 32766;
 // one that passes it whole.
 QString JoinArguments(int argc, const char* const* argv);
 
+// Removes every "pass:" field's password from the process's own argument
+// memory, which other accounts can read (/proc/PID/cmdline, ps). A field that
+// the blanks of separate words continue is blanked up to its comma too.
+// Call once the argument text has been kept.
+void BlankPasswordsInArguments(int argc, char** argv);
+
 // Kept by main() before anything else runs; read by start-up.
 void SetArgumentText(const QString& text);
 const QString& ArgumentText();

@@ -38,6 +38,8 @@ void FrmBrowser::tmrTimeout_Timer()
     if (TickCount != ResetThreshold(PresentationSettings.MinDelay))
         return;
 
+    // The next visitor finds nothing of the last one.
+    ResumeOnError([&] { webBrowser->ForgetVisitor(); });
     // The timer is not restarted here: the homepage's completed navigation does that.
     ResumeOnError([&] { webBrowser->Navigate(PresentationSettings.HomepageURL); });
     TickCount = 0;

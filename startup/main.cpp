@@ -17,6 +17,7 @@ int main(int argc, char** argv)
     using namespace quillory;
 
     SetArgumentText(JoinArguments(argc, argv));
+    BlankPasswordsInArguments(argc, argv);
     PrepareEngineEnvironment();
 
     // Qt and the web engine take options from argv (-platform, --webEngineArgs

@@ -13,7 +13,8 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 BINARY = None
 HOME_GREEN = (0x2A, 0x7D, 0x2A)  # the background of pages/home.html
-NEXT_BLUE = (0x2A, 0x2A, 0x7D)  # the background of pages/next.html
+NEXT_BLUE = (0x2A, 0x2A, 0x7D)  # the background of pages/next.html; a link of pages/visitor.html
+VISITED_RED = (0x7D, 0x2A, 0x2A)  # the same link once visited
 
 
 def wait_for(predicate, timeout=40.0, step=0.1):
@@ -109,6 +110,12 @@ def xdotool(*words):
 
 def windows_named(pattern):
     return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern],
+                          capture_output=True, text=True).stdout.split()
+
+
+def program_windows(kiosk):
+    """The program's mapped windows: the presentation and whatever a page opened over it."""
+    return subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(kiosk.process.pid)],
                           capture_output=True, text=True).stdout.split()
 
 

@@ -10,11 +10,12 @@ import os
 import signal
 import subprocess
 import sys
+import tempfile
 import time
 import unittest
 
 import e2e
-from e2e import HOME_GREEN, NEXT_BLUE, KioskCase, shows, wait_for, xdotool
+from e2e import HOME_GREEN, NEXT_BLUE, VISITED_RED, KioskCase, near, pixel, shows, wait_for, xdotool
 
 needs_wm = unittest.skipUnless(os.environ.get("QUILLORY_TEST_WM"), "needs a window manager")
 
@@ -169,11 +170,28 @@ class ExitAndReset(KioskCase):
         self.assertIsNone(e2e.dialog_window())
         self.assertIsNone(kiosk.process.poll())
 
-    def test_lock_does_not_outlive_a_killed_program(self):
-        kiosk = self.start_presentation("30,pass:secret")
-        self.assertTrue(wait_for(lambda: e2e.keyboard_grab_status() == 1, timeout=5))
-        kiosk.end(signal.SIGKILL)
+    def test_killed_run_leaves_no_lock_and_the_next_removes_its_site_data(self):
+        temp = tempfile.mkdtemp(dir=self.cache.name)
+        url = self.server.url("home.html")
+
+        def start_run():
+            before = set(os.listdir(temp))
+            kiosk = self.start([url + ",30,pass:secret"], {"TMPDIR": temp})
+            return kiosk, wait_for(lambda: set(os.listdir(temp)) - before, timeout=20).pop()
+
+        killed, killed_folder = start_run()
+        self.assertTrue(wait_for(lambda: e2e.keyboard_grab_status() == 1, timeout=20))
+        # Other accounts read the arguments; the password is no longer there.
+        with open(f"/proc/{killed.process.pid}/cmdline", "rb") as cmdline:
+            self.assertEqual(cmdline.read().rstrip(b"\0"), (e2e.BINARY + "\0" + url + ",30,pass:").encode())
+        killed.end(signal.SIGKILL)
         self.assertEqual(e2e.keyboard_grab_status(), 0)
+        self.assertIn(killed_folder, os.listdir(temp))
+        live, live_folder = start_run()
+        self.assertTrue(wait_for(lambda: killed_folder not in os.listdir(temp), timeout=5))
+        _, newest_folder = start_run()
+        time.sleep(2)
+        self.assertEqual(set(os.listdir(temp)), {live_folder, newest_folder})
 
     def test_visitor_is_sent_home_after_one_tick(self):
         kiosk = self.start_presentation("10")
@@ -192,6 +210,74 @@ class ExitAndReset(KioskCase):
         self.assertTrue(wait_for(lambda: not e2e.windows_named(popup), timeout=25), "the reset left the popup open")
         self.assertIsNone(kiosk.process.poll())
 
+
+    def test_next_visitor_finds_nothing_of_the_last(self):
+        kiosk = self.start([self.server.url("visitor.html") + ",10"])
+        homes = lambda: [r for r in self.server.seen() if r.startswith("/home?")]
+        self.assertTrue(wait_for(homes))
+        xdotool("mousemove", 250, 150, "click", 1)  # visitor A's search, which stores all it can
+        self.assertTrue(wait_for(lambda: "/stored?cookies+local+session+indexeddb+caches+worker" in self.server.seen(),
+                                 timeout=10), self.server.seen())
+        self.assertTrue(wait_for(lambda: near(pixel(250, 150), VISITED_RED), timeout=5), "the link never showed visited")
+        xdotool("mousemove", 250, 320, "click", 1)
+        xdotool("type", "--delay", "20", "Asecret")
+        xdotool("key", "ctrl+a", "ctrl+c")  # the clipboard, and the selection the engine sets
+        self.assertTrue(wait_for(lambda: "/typed?Asecret" in self.server.seen(), timeout=5))
+
+        self.assertTrue(wait_for(lambda: len(homes()) == 2, timeout=25), "no reset")
+        self.assertEqual(homes(), ["/home?history=1&held="] * 2)
+        self.assertTrue(wait_for(lambda: near(pixel(250, 150), NEXT_BLUE), timeout=5), "A's visit still shows")
+        xdotool("click", 8)  # Back
+        xdotool("mousemove", 250, 320, "click", 1)
+        xdotool("key", "ctrl+v")
+        xdotool("click", 2)  # pastes the selection
+        xdotool("type", "B")
+        self.assertTrue(wait_for(lambda: self.server.seen()[-1].startswith("/typed?") and
+                                 self.server.seen()[-1].endswith("B"), timeout=5))
+        self.assertEqual(self.server.seen()[-1], "/typed?B")
+        self.assertEqual(self.server.seen().count("/visitor.html?q=secret"), 1)
+        self.assertIsNone(kiosk.process.poll())
+
+
+class PageControls(KioskCase):
+    """What a page's controls open, under the keyboard lock."""
+
+    def test_no_control_frees_the_keys_or_outlives_the_reset(self):
+        kiosk = self.start([self.server.url("controls.html") + ",10,pass:secret"])
+        self.assertTrue(wait_for(lambda: "/controls.html" in self.server.seen()))
+        self.assertTrue(wait_for(lambda: shows(HOME_GREEN)))
+        presentation = wait_for(lambda: e2e.program_windows(kiosk))
+        self.assertTrue(wait_for(lambda: e2e.keyboard_grab_status() == 1, timeout=5), "the keys are not locked")
+        # The colour input opens nothing, so the exit gesture still opens the prompt.
+        xdotool("mousemove", 250, 70, "click", 1)
+        time.sleep(1)
+        self.assertEqual(e2e.program_windows(kiosk), presentation)
+        e2e.hot_corner_gesture()
+        self.assertIsNotNone(wait_for(e2e.dialog_window, timeout=5), "the gesture opened no prompt")
+        xdotool("type", "x")  # a wrong password, which hides the prompt
+        xdotool("key", "Return")
+        self.assertTrue(wait_for(lambda: e2e.dialog_window() is None, timeout=5))
+        # Each picker or list opens over the page at its control's right end;
+        # the file input opens nothing.
+        for name, top in (("date", 110), ("time", 170), ("datetime-local", 230), ("month", 290), ("week", 350),
+                          ("select", 410), ("datalist", 470), ("file", 530)):
+            with self.subTest(control=name):
+                xdotool("mousemove", 385, top + 20, "click", 1)
+                time.sleep(1)
+                self.assertEqual(e2e.keyboard_grab_status(), 1)
+                xdotool("key", "Escape")
+                time.sleep(0.3)
+                self.assertEqual(e2e.keyboard_grab_status(), 1)
+        xdotool("mousemove", 250, 610)
+        self.assertTrue(wait_for(lambda: len(e2e.program_windows(kiosk)) > len(presentation), timeout=5), "no tooltip")
+        self.assertEqual(e2e.keyboard_grab_status(), 1)
+        # A list left open goes with the reset; the lock stays.
+        xdotool("mousemove", 385, 430, "click", 1)
+        self.assertTrue(wait_for(lambda: len(e2e.program_windows(kiosk)) > len(presentation), timeout=5), "no list")
+        self.assertTrue(wait_for(lambda: e2e.program_windows(kiosk) == presentation, timeout=25),
+                        e2e.program_windows(kiosk))
+        self.assertEqual(e2e.keyboard_grab_status(), 1)
+        self.assertIsNone(kiosk.process.poll())
 
 class EndingWithWindowsOpen(KioskCase):
     """Every way out, with popups that want the left edge and the exit prompt open, in a process each."""

@@ -62,8 +62,8 @@ void RecoveryTest::killedRendererComesBack()
         QCOMPARE(::kill(static_cast<pid_t>(pid), SIGKILL), 0);
         QTRY_COMPARE_WITH_TIMEOUT(terminated.size(), 1, 10000);
         QSignalSpy completed(form_->webBrowser, &WebBrowser::NavigateComplete2);
-        QSignalSpy loaded(Page(), &QWebEnginePage::loadFinished);
         form_->tmrTimeout_Timer();
+        QSignalSpy loaded(Page(), &QWebEnginePage::loadFinished);  // the reset's new page
         QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 15000);
         // Reported by the reporter or, when the new renderer left it out, at the load.
         QTRY_VERIFY_WITH_TIMEOUT(harness::CompletedUrls(completed).contains(PresentationSettings.HomepageURL), 5000);

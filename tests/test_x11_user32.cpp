@@ -427,6 +427,24 @@ void X11User32Test::lockKeepsTheProgramsKeysAndDropsOthers() {
     QCOMPARE(xdotool({"type", "after"}), 0);
     QTRY_COMPARE(presentation.field->text(), QStringLiteral("after"));
 
+    // The colour dialog's screen picker takes the keyboard on this program's
+    // own connection and lets it go once a colour is picked; the lock takes it back.
+    QColorDialog colours;
+    colours.setOption(QColorDialog::DontUseNativeDialog);
+    colours.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&colours));
+    const QList<QPushButton*> buttons = colours.findChildren<QPushButton*>();
+    const auto picker = std::find_if(buttons.begin(), buttons.end(), [](QPushButton* button) {
+        return button->text().contains(QStringLiteral("Pick Screen"));
+    });
+    QVERIFY(picker != buttons.end());
+    (*picker)->click();
+    QCOMPARE(xdotool({"mousemove", "5", "5", "click", "1"}), 0);
+    QTRY_VERIFY(helper.keyboardTakenElsewhere());
+    colours.close();
+    user32.SetForegroundWindow(presentation.window.winId());
+    QTRY_VERIFY(presentation.window.isActiveWindow());
+
     // Its own other top-level window, once focused, gets the keys.
     prompt.show();
     QVERIFY(QTest::qWaitForWindowExposed(&prompt));

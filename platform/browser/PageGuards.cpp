@@ -3,6 +3,7 @@
 #include <QAuthenticator>
 #include <QChildEvent>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QWheelEvent>
 #include <QWebEngineCertificateError>
@@ -50,6 +51,26 @@ protected:
     }
 };
 
+// Refuses the dialogs the engine opens on the view for a page's controls (the
+// colour chooser of a colour input): a toolkit dialog is modal, keeps the exit
+// gesture from the presentation, and its screen picker takes and lets go the
+// keyboard. The dialog is cancelled as soon as it opens, before it can be
+// used, so the control keeps its value.
+class DialogRefuser final : public QObject {
+public:
+    explicit DialogRefuser(QObject* parent) : QObject(parent) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ChildPolished) {
+            if (auto* dialog = qobject_cast<QDialog*>(static_cast<QChildEvent*>(event)->child()))
+                QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 }  // namespace
 
 void GuardPage(QWebEnginePage& page)
@@ -80,6 +101,7 @@ void GuardView(QWebEngineView& view)
 {
     view.setContextMenuPolicy(Qt::NoContextMenu);
     view.setAcceptDrops(false);
+    view.installEventFilter(new DialogRefuser(&view));
     auto* zoomBlocker = new ZoomBlocker(&view);
     view.installEventFilter(zoomBlocker);
     for (QObject* child : view.children()) {

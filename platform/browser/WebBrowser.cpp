@@ -9,25 +9,54 @@
 #include "platform/browser/RendererWatchdog.h"
 #include "platform/Twips.h"
 
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QTimer>
+#include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWebEngineHistory>
 #include <QWebEngineView>
 
 namespace quillory {
 
-WebBrowser::WebBrowser(QWidget* parent)
-    : QWidget(parent),
-      view_(new QWebEngineView(this)),
-      page_(new BrowserPage(&BrowserProfile(), true, this)),
-      offline_(new OfflineMode(page_, this)),
-      watchdog_(new RendererWatchdog(page_, this))
+WebBrowser::WebBrowser(QWidget* parent) : QWidget(parent), view_(new QWebEngineView(this))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
-    view_->setPage(page_);
     GuardView(*view_);
+    UsePage(new BrowserPage(&BrowserProfile(), true, this));
+    ScheduleSparePage();
+}
+
+WebBrowser::~WebBrowser()
+{
+    ClosePopups();
+    // The view goes before its page, and the pages before their profiles.
+    delete view_;
+    delete page_;
+    delete sparePage_;
+    delete spareProfile_;
+}
+
+// Shows the page, with an offline switch and a watchdog of its own.
+void WebBrowser::UsePage(BrowserPage* page)
+{
+    page_ = page;
+    offline_ = new OfflineMode(page_, this);
+    watchdog_ = new RendererWatchdog(page_, this);
+    view_->setPage(page_);
     page_->newWindowHandler = [this] { return OpenNewWindow(); };
+    // The page waited on an empty document, which is no place to go back to:
+    // the entry goes as soon as the next one is committed.
+    connect(page_, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
+        if (dropEarlierEntries_ && url != QUrl(QStringLiteral("about:blank"))) {
+            dropEarlierEntries_ = false;
+            page_->history()->clear();
+        }
+    });
     connect(page_, &BrowserPage::documentCreated, this, [this](const QString& url, bool topLevel) {
         watchdog_->DocumentCreated(topLevel);
         emit NavigateComplete2(page_, QVariant(url));
@@ -38,13 +67,55 @@ WebBrowser::WebBrowser(QWidget* parent)
     connect(offline_, &OfflineMode::ready, this, &WebBrowser::StartPendingNavigation);
 }
 
-WebBrowser::~WebBrowser()
+void WebBrowser::ClosePopups()
 {
     for (const QPointer<PopupWindow>& popup : popups_)
         delete popup.data();
-    // The view goes before its page, and the page before the profile.
-    delete view_;
+    popups_.clear();
+}
+
+// The next visitor's page waits in a profile of its own, its renderer started
+// on an empty document: a renderer takes longer to start than the homepage
+// takes to load from the cache. It is made once the current page has loaded,
+// so as not to slow that load down.
+void WebBrowser::ScheduleSparePage()
+{
+    connect(page_, &QWebEnginePage::loadFinished, this, [this] {
+        if (sparePage_)
+            return;
+        spareProfile_ = CreateVisitorProfile();
+        sparePage_ = new BrowserPage(spareProfile_, true, this);
+        sparePage_->load(QUrl(QStringLiteral("about:blank")));
+    }, Qt::SingleShotConnection);
+}
+
+void WebBrowser::ForgetVisitor()
+{
+    // What the engine shows for the page (select lists, pickers, suggestions)
+    // goes with the page; what the toolkit shows for it goes here.
+    QToolTip::hideText();
+    ClosePopups();
+    const bool offline = offline_->isOffline();
+    delete watchdog_;
+    delete offline_;
     delete page_;
+    if (!sparePage_) {
+        spareProfile_ = CreateVisitorProfile();
+        sparePage_ = new BrowserPage(spareProfile_, true, this);
+    }
+    UseBrowserProfile(spareProfile_);
+    UsePage(sparePage_);
+    dropEarlierEntries_ = true;
+    spareProfile_ = nullptr;
+    sparePage_ = nullptr;
+    ScheduleSparePage();
+    offline_->setOffline(offline);
+    // Only what this program put there: another program's clipboard is its own.
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard->ownsClipboard())
+        clipboard->clear(QClipboard::Clipboard);
+    if (clipboard->supportsSelection() && clipboard->ownsSelection())
+        clipboard->clear(QClipboard::Selection);
 }
 
 void WebBrowser::Navigate(const QString& url)

@@ -13,6 +13,7 @@
 #include <QWidget>
 
 class QWebEnginePage;
+class QWebEngineProfile;
 class QWebEngineView;
 
 namespace quillory {
@@ -30,6 +31,13 @@ public:
 
     // Starts loading a URL or a file path and returns at once.
     void Navigate(const QString& url);
+
+    // Forgets the visitor: closes the windows the page opened, and gives the
+    // control a new page in a new profile, so that no site data, back/forward
+    // list or visited link of the last visitor is left; the clipboard and the
+    // selection are emptied where the program holds them. The offline mode
+    // and the disk cache stay. Navigate afterwards.
+    void ForgetVisitor();
 
     // True: pages come only from the disk cache and no request leaves the
     // machine. Navigations asked for meanwhile wait until the engine has
@@ -58,15 +66,21 @@ signals:
     void NavigateComplete2(QObject* pDisp, const QVariant& URL);
 
 private:
+    void UsePage(BrowserPage* page);
+    void ScheduleSparePage();
+    void ClosePopups();
     QWebEnginePage* OpenNewWindow();
     void ApplyGeometry();
     void StartPendingNavigation();
 
     QWebEngineView* view_;
-    BrowserPage* page_;
-    OfflineMode* offline_;
-    RendererWatchdog* watchdog_;
+    BrowserPage* page_ = nullptr;
+    OfflineMode* offline_ = nullptr;
+    RendererWatchdog* watchdog_ = nullptr;
     QList<QPointer<PopupWindow>> popups_;
+    QWebEngineProfile* spareProfile_ = nullptr;
+    BrowserPage* sparePage_ = nullptr;
+    bool dropEarlierEntries_ = false;
     QString pendingUrl_;
     bool hasPendingUrl_ = false;
     float left_ = 0, top_ = 0, width_ = 0, height_ = 0;

@@ -294,15 +294,24 @@ protected:
     // Taking the grab reports the focus as moving from our window up to the
     // root, though it stays where it is. Qt would take that for losing the
     // focus and deactivate the program, so those reports are dropped.
+    // A grab is one per client: any code of this process that takes the
+    // keyboard and lets it go (a dialog's screen picker, a popup) ends ours.
+    // The server reports every end of a grab as a focus change of mode
+    // Ungrab; the lock then takes the keyboard back.
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
         if (eventType != "xcb_generic_event_t")
             return false;
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
-        if ((event->response_type & 0x7f) != XCB_FOCUS_OUT)
+        const std::uint8_t type = event->response_type & 0x7f;
+        if (type != XCB_FOCUS_OUT && type != XCB_FOCUS_IN)
             return false;
-        const auto* focusOut = static_cast<const xcb_focus_out_event_t*>(message);
-        return focusOut->mode == XCB_NOTIFY_MODE_GRAB &&
-               (focusOut->detail == XCB_NOTIFY_DETAIL_ANCESTOR || focusOut->detail == XCB_NOTIFY_DETAIL_VIRTUAL);
+        const auto* focus = static_cast<const xcb_focus_in_event_t*>(message);  // same layout for both
+        if (focus->mode == XCB_NOTIFY_MODE_UNGRAB && m_locked) {
+            m_held = false;
+            m_retry.start(0);
+        }
+        return type == XCB_FOCUS_OUT && focus->mode == XCB_NOTIFY_MODE_GRAB &&
+               (focus->detail == XCB_NOTIFY_DETAIL_ANCESTOR || focus->detail == XCB_NOTIFY_DETAIL_VIRTUAL);
     }
 
 private:
