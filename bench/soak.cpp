@@ -16,6 +16,13 @@
 //                             for the homepage (default 100)
 //   soak engine [N]           the same steps as latency on a bare view of the
 //                             engine, without the program: the engine's share
+//   soak renewal [N] [tickMs] [boundMiB] PROGRAM
+//                             the real program, locked, resetting at a short
+//                             tick and renewing itself past a low bound, until
+//                             N homepage loads (default 10,000, 30 ms, 8 MiB):
+//                             renewals, the tree's memory, the longest time
+//                             without the homepage on the screen, and another
+//                             X client asking for the keyboard every 1 ms
 // Pages come from bench/pages through tests/http_server.py on 127.0.0.1.
 // Prints figures only; it is not a test.
 
@@ -43,6 +50,9 @@
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <algorithm>
+#include <atomic>
+#include <thread>
+#include <unistd.h>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -228,6 +238,7 @@ public:
                 // Its request lines are dropped, or shown with BENCH_VERBOSE=1 in the environment.
                 QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] {
                     const QByteArray lines = process_.readAll();
+                    loads += lines.count("GET /loaded");
                     if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
                         std::fprintf(stderr, "%lld ms server: %s", static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000), lines.constData());
                 });
@@ -243,6 +254,9 @@ public:
             process_.kill();
     }
     QString Url(const QString& path) const { return QStringLiteral("http://127.0.0.1:%1/%2").arg(port_).arg(path); }
+
+    // The homepage's load events reported so far (home.html's beacon).
+    long loads = 0;
 
 private:
     QProcess process_;
@@ -619,6 +633,159 @@ int KilledRenderer(const BenchServer& server, int rounds)
     return successes == rounds ? 0 : 1;
 }
 
+// --- renewal: the real program renewing itself ------------------------------
+
+// Pss_Anon + Pss_Shmem, and the whole PSS, in KiB, of a process and all its descendants.
+std::pair<long, long> TreeOfKiB(int root)
+{
+    const std::map<int, int> parents = ParentsOfAll();
+    std::vector<int> tree{root};
+    for (std::size_t i = 0; i < tree.size(); ++i) {
+        for (const auto& [pid, parent] : parents) {
+            if (parent == tree[i])
+                tree.push_back(pid);
+        }
+    }
+    long anon = 0, whole = 0;
+    for (int pid : tree) {
+        anon += RollupKiB(pid, {"Pss_Anon", "Pss_Shmem"});
+        whole += RollupKiB(pid, {"Pss"});
+    }
+    return {anon, whole};
+}
+
+// Another X client that asks for the keyboard again and again on a thread of
+// its own; each time it gets it, the kiosk's lock had lapsed.
+class KeyboardProbe {
+public:
+    void Start()
+    {
+        thread_ = std::thread([this] {
+            xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+            const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+            while (!stop_) {
+                xcb_grab_keyboard_reply_t* reply = xcb_grab_keyboard_reply(
+                    c, xcb_grab_keyboard(c, 0, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                    nullptr);
+                ++tries;
+                if (reply && reply->status == XCB_GRAB_STATUS_SUCCESS) {
+                    ++taken;
+                    xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
+                    xcb_flush(c);
+                }
+                free(reply);
+                usleep(1000);
+            }
+            xcb_disconnect(c);
+        });
+    }
+    void Stop()
+    {
+        stop_ = true;
+        thread_.join();
+    }
+    std::atomic<long> tries{0}, taken{0};
+
+private:
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+};
+
+int Renewal(BenchServer& server, long resets, int tickMs, int boundMiB, const QString& program)
+{
+    QProcess kiosk;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QUILLORY_TICK_MS"), QString::number(tickMs));
+    environment.insert(QStringLiteral("QUILLORY_RENEWAL_MIB"), QString::number(boundMiB));
+    kiosk.setProcessEnvironment(environment);
+    long renewals = 0, failures = 0;
+    double longestPass = 0;
+    QObject::connect(&kiosk, &QProcess::readyReadStandardError, [&] {
+        while (kiosk.canReadLine()) {
+            const QString line = QString::fromLocal8Bit(kiosk.readLine()).trimmed();
+            if (line.startsWith(QLatin1String("quillory: renewed"))) {
+                ++renewals;
+                const int at = line.indexOf(QLatin1String(" in "));
+                if (at > 0)
+                    longestPass = std::max(longestPass, line.mid(at + 4).split(QLatin1Char(' ')).first().toDouble());
+            }
+            if (line.contains(QLatin1String("renewal failed")))
+                ++failures;
+            if (qEnvironmentVariableIntValue("BENCH_VERBOSE") || line.contains(QLatin1String("renew")))
+                std::printf("  %ld loads: %s\n", server.loads, qPrintable(line));
+        }
+    });
+    kiosk.setReadChannel(QProcess::StandardError);
+    kiosk.start(program, {server.Url(HomePage()) + QStringLiteral(",10,pass:soak")});
+    if (!kiosk.waitForStarted(5000) || !WaitFor([&] { return server.loads > 0; }, 60000)) {
+        std::printf("the program did not show its homepage\n");
+        return 1;
+    }
+    Wait(3000);
+
+    // The screen, every 10 ms: a corner of the homepage's own background.
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QPoint corner(screen->geometry().width() - 20, screen->geometry().height() - 20);
+    const QRgb home = screen->grabWindow(0, corner.x(), corner.y(), 1, 1).toImage().pixel(0, 0);
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastHome = 0, longestAway = 0;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        const QRgb now = screen->grabWindow(0, corner.x(), corner.y(), 1, 1).toImage().pixel(0, 0);
+        if (now == home)
+            lastHome = clock.elapsed();
+        longestAway = std::max(longestAway, clock.elapsed() - lastHome);
+    });
+    look.start(10);
+    KeyboardProbe probe;
+    probe.Start();
+
+    long settled = 0, peak = 0, settledWhole = 0, peakWhole = 0;
+    std::printf("renewal: %ld resets, tick %d ms, bound %d MiB\n", resets, tickMs, boundMiB);
+    auto measure = [&] {
+        const auto [anon, whole] = TreeOfKiB(static_cast<int>(kiosk.processId()));
+        if (!settled && server.loads >= 100) {
+            settled = anon;
+            settledWhole = whole;
+        }
+        peak = std::max(peak, anon);
+        peakWhole = std::max(peakWhole, whole);
+        std::printf("  %6ld loads %5lld s: tree %.1f MiB, anonymous %.1f MiB; %ld renewals\n", server.loads,
+                    clock.elapsed() / 1000, whole / 1024.0, anon / 1024.0, renewals);
+        return anon;
+    };
+    QTimer measuring;
+    QObject::connect(&measuring, &QTimer::timeout, measure);
+    measuring.start(10000);
+    WaitFor([&] { return server.loads >= 100; }, 600000);
+    measure();
+    const bool finished = WaitFor([&] { return server.loads >= resets || kiosk.state() != QProcess::Running; },
+                                  24 * 3600 * 1000);
+    measuring.stop();
+    look.stop();
+    probe.Stop();
+    const long final = measure();
+    const auto [finalAnon, finalWhole] = TreeOfKiB(static_cast<int>(kiosk.processId()));
+    Q_UNUSED(finalAnon);
+    kiosk.terminate();
+    kiosk.waitForFinished(30000);
+
+    std::printf("homepage loads: %ld in %lld s; renewals: %ld (failed: %ld)\n", server.loads, clock.elapsed() / 1000,
+                renewals, failures);
+    std::printf("tree, anonymous: settled %.1f MiB, peak %.1f MiB (%+.1f %%), final %.1f MiB (%+.1f %%)\n",
+                settled / 1024.0, peak / 1024.0, 100.0 * (peak - settled) / settled, final / 1024.0,
+                100.0 * (final - settled) / settled);
+    std::printf("tree, whole PSS: settled %.1f MiB, peak %.1f MiB, final %.1f MiB\n", settledWhole / 1024.0,
+                peakWhole / 1024.0, finalWhole / 1024.0);
+    std::printf("longest time without the homepage on screen: %lld ms\n", longestAway);
+    std::printf("keyboard: another client asked %ld times and got it %ld times; longest pass-over reported %.3f ms\n",
+                probe.tries.load(), probe.taken.load(), longestPass);
+    std::printf("the program ended with status %d (%s)\n", kiosk.exitCode(),
+                kiosk.exitStatus() == QProcess::NormalExit ? "normal" : "crash");
+    return finished && failures == 0 && probe.taken == 0 && kiosk.exitCode() == 0 ? 0 : 1;
+}
+
 int Run(const QStringList& args)
 {
     const QString mode = args.value(1);
@@ -637,9 +804,13 @@ int Run(const QStringList& args)
                     args.value(4) == QLatin1String("interrupt"), args.value(4) == QLatin1String("locked"));
     if (mode == QLatin1String("engine"))
         return EngineAlone(server, args.value(2, QStringLiteral("50")).toInt());
+    if (mode == QLatin1String("renewal"))
+        return Renewal(server, args.value(2, QStringLiteral("10000")).toLong(), args.value(3, QStringLiteral("30")).toInt(),
+                       args.value(4, QStringLiteral("8")).toInt(), args.value(5));
     if (mode == QLatin1String("killed"))
         return KilledRenderer(server, args.value(2, QStringLiteral("100")).toInt());
-    std::printf("usage: soak latency [N] | soak soak [N] [tickMs] [interrupt|locked] | soak killed [N] | soak engine [N]\n");
+    std::printf("usage: soak latency [N] | soak soak [N] [tickMs] [interrupt|locked] | soak killed [N] | soak engine [N]\n"
+                "     | soak renewal [N] [tickMs] [boundMiB] PROGRAM\n");
     return 2;
 }
 

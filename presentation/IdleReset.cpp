@@ -4,6 +4,7 @@
 #include "exit/frmPassword.h"
 #include "platform/ResumeOnError.h"
 #include "platform/browser/WebBrowser.h"
+#include "presentation/Renewal.h"
 #include "presentation/frmBrowser.h"
 #include "startup/NumberText.h"
 #include "startup/modInitialise.h"
@@ -49,6 +50,7 @@ void FrmBrowser::tmrTimeout_Timer()
         ResumeOnError([&] { frmPassword().Hide(); });
         PasswordShown = False;
     }
+    ResumeOnError([&] { renewal::AtIdleReset(*this); });
 }
 
 }  // namespace quillory

@@ -7,6 +7,7 @@
 #include "platform/Forms.h"
 #include "platform/browser/EngineEnvironment.h"
 #include "platform/ProgramEnd.h"
+#include "platform/RenewalWaiter.h"
 #include "startup/modInitialise.h"
 
 #include <QApplication>
@@ -15,6 +16,10 @@
 int main(int argc, char** argv)
 {
     using namespace quillory;
+
+    // A renewed kiosk's first process waits here for the instances after it.
+    if (const std::optional<int> status = RunAsRenewalWaiter())
+        return *status;
 
     SetArgumentText(JoinArguments(argc, argv));
     BlankPasswordsInArguments(argc, argv);

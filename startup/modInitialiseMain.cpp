@@ -4,6 +4,7 @@
 #include "dialog/frmURLPrompt.h"
 #include "platform/ArgumentText.h"
 #include "platform/ProgramEnd.h"
+#include "presentation/Renewal.h"
 #include "presentation/frmBrowser.h"
 #include "startup/modInitialise.h"
 
@@ -11,6 +12,10 @@ namespace quillory::modInitialise {
 
 void Main()
 {
+    // An instance started by a renewal takes its settings from the one before.
+    if (renewal::TakeOver())
+        return;
+
     // The argument text is capped so that every position fits the 16-bit scanner.
     CommandLine = ArgumentText().left(MaxArgumentTextLength);
     const bool ShowDialog = ReadCommandLine();

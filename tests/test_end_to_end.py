@@ -312,6 +312,66 @@ class EndingWithWindowsOpen(KioskCase):
 
 
 
+def window_pid(window):
+    return subprocess.run(["xdotool", "getwindowpid", window], capture_output=True, text=True).stdout.strip()
+
+
+class Renewal(KioskCase):
+    """Renewals with a tiny bound: a new instance takes over unseen. The
+    homepage keeps 1 MiB more in the engine at each load, so that 1 MiB of
+    growth comes within a few resets."""
+
+    def wait_for_renewal(self, kiosk, watch):
+        """The new instance's window, once it is the only one; watch() runs throughout."""
+        first = wait_for(e2e.presentation_window)
+        self.assertEqual(window_pid(first), str(kiosk.process.pid))
+        deadline = time.monotonic() + 120
+        while time.monotonic() < deadline:
+            watch()
+            shown = e2e.presentation_window()
+            if shown and shown != first and window_pid(shown) not in ("", str(kiosk.process.pid)):
+                self.assertTrue(wait_for(lambda: e2e.windows_named("^Quillory$") == [shown], timeout=5),
+                                "the old window stayed")
+                return shown
+        self.fail("no renewal")
+
+    def test_renewal_keeps_screen_lock_settings_cache_and_session_process(self):
+        homepage_shown = lambda: shows(HOME_GREEN)
+        url = self.server.url("hoard.html")
+        kiosk = self.start([url + ",10,pass:Secret"], {"QUILLORY_RENEWAL_MIB": "1"})
+        self.assertTrue(wait_for(homepage_shown))
+        # The homepage is never gone for a second, and no other client can take the keyboard.
+        last_shown = [time.monotonic()]
+
+        def homepage_and_lock():
+            if homepage_shown():
+                last_shown[0] = time.monotonic()
+            self.assertLess(time.monotonic() - last_shown[0], 1.0, "the homepage left the screen")
+            self.assertEqual(e2e.keyboard_grab_status(), 1, "the keyboard lock lapsed")
+
+        self.wait_for_renewal(kiosk, homepage_and_lock)
+        self.assertTrue(homepage_shown())
+        self.assertEqual(e2e.keyboard_grab_status(), 1)
+        # The session's process is still the kiosk's, and the password still ends it.
+        self.assertIsNone(kiosk.process.poll())
+        e2e.hot_corner_gesture()
+        self.assertIsNotNone(wait_for(e2e.dialog_window, timeout=5), "the gesture opened no prompt")
+        xdotool("type", "--delay", "50", "secret")
+        xdotool("key", "Return")
+        kiosk.process.wait(timeout=30)
+        self.assertEqual(kiosk.process.returncode, 0)
+        self.assertIn("renewed", kiosk.process.stderr.read())
+        self.assertEqual(e2e.keyboard_grab_status(), 0)
+
+        # Offline, the new instance shows the homepage from the disk cache.
+        self.server.stop()
+        self.server = e2e.Server()  # nothing answers the homepage's address
+        kiosk = self.start([url + ",10,workoffline"], {"QUILLORY_RENEWAL_MIB": "1"})
+        self.wait_for_renewal(kiosk, lambda: None)
+        self.assertTrue(wait_for(homepage_shown, timeout=2), "the cached homepage is not shown offline")
+        self.assertEqual(kiosk.end(signal.SIGTERM), 0)
+
+
 if __name__ == "__main__":
     e2e.BINARY = os.path.abspath(sys.argv.pop(1))
     unittest.main(verbosity=2)

@@ -1,0 +1,407 @@
+#include "presentation/Renewal.h"
+
+#include "exit/frmPassword.h"
+#include "platform/browser/BrowserProfile.h"
+#include "platform/ProgramEnd.h"
+#include "platform/RenewalWaiter.h"
+#include "platform/TreeMemory.h"
+#include "platform/User32Provider.h"
+#include "platform/browser/WebBrowser.h"
+#include "presentation/frmBrowser.h"
+#include "startup/modInitialise.h"
+
+#include <QCoreApplication>
+#include <QDataStream>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QProcessEnvironment>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdio>
+#include <optional>
+
+#ifdef Q_OS_LINUX
+#include "platform/x11/X11Handover.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+namespace quillory::renewal {
+
+using modInitialise::PresentationSettings;
+
+namespace {
+
+// About one renewal every two to three weeks at a busy kiosk: see bench/README.md.
+constexpr qint64 kDefaultBoundMiB = 256;
+
+}  // namespace
+
+qint64 BoundKiB()
+{
+    bool valid = false;
+    const int mib = qEnvironmentVariable("QUILLORY_RENEWAL_MIB").toInt(&valid);
+    return (valid && mib >= 0 ? mib : kDefaultBoundMiB) * 1024;
+}
+
+#ifdef Q_OS_LINUX
+
+namespace {
+
+// The socket to the other instance, handed to the new one by its number.
+constexpr char kChannelVariable[] = "QUILLORY_RENEWAL_FD";
+constexpr int kChannelFd = 3;
+constexpr int kNamingFd = 4;
+// The homepage has this long to show before its picture is taken, and the new
+// instance's homepage as long before it is raised over the picture.
+constexpr int kSettleMs = 2000;
+// The engine writes its disk cache out shortly after its profile is released.
+constexpr int kCacheWriteMs = 500;
+// A new instance not ready by then has failed.
+constexpr int kHandoverTimeoutMs = 60000;
+constexpr int kKeyboardSpinMs = 5000;
+constexpr int kSettingsWaitMs = 10000;
+// The size the growth is counted from is taken at the first idle reset at
+// least this long after the start (with the shortest delay, the first reset).
+constexpr qint64 kSettledAfterMs = 10000;
+
+const QElapsedTimer sinceStart = [] {
+    QElapsedTimer timer;
+    timer.start();
+    return timer;
+}();
+
+qint64 NowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+bool WriteAll(int fd, const QByteArray& data)
+{
+    qint64 done = 0;
+    while (done < data.size()) {
+        // A socket whose other end is gone fails here rather than raise SIGPIPE.
+        const ssize_t n = ::send(fd, data.constData() + done, static_cast<size_t>(data.size() - done), MSG_NOSIGNAL);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+// Reads exactly size bytes, waiting at most timeoutMs for each part.
+std::optional<QByteArray> ReadExactly(int fd, qint64 size, int timeoutMs)
+{
+    QByteArray data;
+    while (data.size() < size) {
+        pollfd readable{fd, POLLIN, 0};
+        if (::poll(&readable, 1, timeoutMs) <= 0)
+            return std::nullopt;
+        char buffer[4096];
+        const ssize_t n = ::read(fd, buffer, static_cast<size_t>(std::min<qint64>(size - data.size(), sizeof buffer)));
+        if (n <= 0)
+            return std::nullopt;
+        data.append(buffer, n);
+    }
+    return data;
+}
+
+// One line, without its end; nothing when none came in time.
+std::optional<QByteArray> ReadLine(int fd, int timeoutMs)
+{
+    QByteArray line;
+    for (;;) {
+        const std::optional<QByteArray> byte = ReadExactly(fd, 1, timeoutMs);
+        if (!byte)
+            return std::nullopt;
+        if (byte->at(0) == '\n')
+            return line;
+        line += *byte;
+    }
+}
+
+QByteArray SettingsMessage()
+{
+    QByteArray body;
+    QDataStream out(&body, QIODevice::WriteOnly);
+    out << PresentationSettings.HomepageURL << PresentationSettings.MinDelay
+        << qint32(PresentationSettings.AllowNewWindows) << qint32(PresentationSettings.WorkOffline)
+        << qint32(PresentationSettings.CloseOpenWindows) << PresentationSettings.Password;
+    QByteArray message;
+    QDataStream out2(&message, QIODevice::WriteOnly);
+    out2 << body;
+    return message;
+}
+
+bool ReadSettings(int fd)
+{
+    const std::optional<QByteArray> length = ReadExactly(fd, 4, kSettingsWaitMs);
+    if (!length)
+        return false;
+    quint32 size = 0;
+    QDataStream(*length) >> size;
+    const std::optional<QByteArray> body = ReadExactly(fd, size, kSettingsWaitMs);
+    if (!body)
+        return false;
+    QDataStream in(*body);
+    qint32 allowNewWindows = 0, workOffline = 0, closeOpenWindows = 0;
+    in >> PresentationSettings.HomepageURL >> PresentationSettings.MinDelay >> allowNewWindows >> workOffline >>
+        closeOpenWindows >> PresentationSettings.Password;
+    PresentationSettings.AllowNewWindows = static_cast<Boolean>(allowNewWindows);
+    PresentationSettings.WorkOffline = static_cast<Boolean>(workOffline);
+    PresentationSettings.CloseOpenWindows = static_cast<Boolean>(closeOpenWindows);
+    return in.status() == QDataStream::Ok;
+}
+
+// A still picture of the window, drawn the same while the window is disabled.
+class StillPicture final : public QWidget {
+public:
+    StillPicture(const QPixmap& picture, QWidget* parent) : QWidget(parent), picture_(picture) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).drawPixmap(0, 0, picture_); }
+
+private:
+    QPixmap picture_;
+};
+
+// The old instance's side of the handover.
+class Handover final : public QObject {
+public:
+    explicit Handover(FrmBrowser& form) : QObject(&form), form_(form)
+    {
+        // Ended before the handover is done (a stop request): the new instance goes too.
+        connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+            if (!finished_ && successor_ > 0)
+                ::kill(successor_, SIGTERM);
+        });
+    }
+
+    void Start()
+    {
+        // The homepage stays on the screen as a picture while no page can.
+        auto* picture = new StillPicture(form_.screen()->grabWindow(form_.winId()), &form_);
+        picture->setGeometry(form_.rect());
+        picture->show();
+        picture->raise();
+        picture->repaint();
+        // Nothing reaches the hot corner or the page meanwhile.
+        form_.setEnabled(false);
+        form_.tmrTimeout->stop();
+        if (form_.PasswordShown != False) {
+            frmPassword().Hide();
+            form_.PasswordShown = False;
+        }
+        // Popups go with the control; then the profile writes out the cache.
+        delete form_.webBrowser;
+        form_.webBrowser = nullptr;
+        ReleaseBrowserProfile();
+        QTimer::singleShot(kCacheWriteMs, this, [this] { StartSuccessor(); });
+    }
+
+private:
+    void StartSuccessor()
+    {
+        int channel[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, channel) != 0)
+            return Fail("no socket");
+        channel_ = channel[0];
+        // The first instance makes the pipe on which later ones name their successors.
+        int naming = SuccessorNamingPipe();
+        int ownNamingEnd = -1;
+        if (naming < 0) {
+            int pipe[2];
+            if (::pipe2(pipe, O_CLOEXEC) != 0)
+                return Fail("no pipe");
+            namingRead_ = pipe[0];
+            naming = ownNamingEnd = pipe[1];
+        }
+        // The new instance gets the socket and the pipe as descriptors 3 and
+        // 4, and no other: the engine's channels and the X connection of this
+        // one must close when this one goes.
+        const int highChannel = ::fcntl(channel[1], F_DUPFD_CLOEXEC, 10);
+        const int highNaming = ::fcntl(naming, F_DUPFD_CLOEXEC, 10);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, highChannel, kChannelFd);
+        posix_spawn_file_actions_adddup2(&actions, highNaming, kNamingFd);
+        posix_spawn_file_actions_addclosefrom_np(&actions, kNamingFd + 1);
+
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(kChannelVariable), QString::number(kChannelFd));
+        environment.insert(QString::fromLatin1(kSuccessorPipeVariable), QString::number(kNamingFd));
+        QList<QByteArray> variables;
+        for (const QString& variable : environment.toStringList())
+            variables << variable.toLocal8Bit();
+        std::vector<char*> envp;
+        for (QByteArray& variable : variables)
+            envp.push_back(variable.data());
+        envp.push_back(nullptr);
+        QByteArray program = QCoreApplication::applicationFilePath().toLocal8Bit();
+        char* argv[] = {program.data(), nullptr};
+        const int failed = ::posix_spawn(&successor_, program.constData(), &actions, nullptr, argv, envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        for (int fd : {channel[1], highChannel, highNaming, ownNamingEnd})
+            if (fd >= 0)
+                ::close(fd);
+        if (failed)
+            return Fail("cannot start the program");
+
+        if (!WriteAll(channel_, SettingsMessage()))
+            return Fail("the new instance took no settings");
+        auto* notifier = new QSocketNotifier(channel_, QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, [this, notifier] {
+            char buffer[64];
+            const ssize_t n = ::read(channel_, buffer, sizeof buffer);
+            if (n <= 0) {
+                notifier->setEnabled(false);
+                return Fail("the new instance ended");
+            }
+            received_.append(buffer, n);
+            if (received_.contains("ready\n")) {
+                notifier->setEnabled(false);
+                Finish();
+            }
+        });
+        QTimer::singleShot(kHandoverTimeoutMs, this, [this] {
+            if (!finished_)
+                Fail("the new instance was not ready in time");
+        });
+    }
+
+    void Finish()
+    {
+        finished_ = true;
+        // The new instance is asking for the keyboard without pause; it gets
+        // the grab the moment this one lets go.
+        const qint64 released = NowNs();
+        std::int32_t previous = 0;
+        SystemUser32().SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_FALSE, &previous, 0);
+        WriteAll(channel_, "released " + QByteArray::number(released) + "\n");
+        if (namingRead_ >= 0) {
+            // No destructor runs past the exec: this run's site data goes now.
+            RemoveSiteData();
+            BecomeRenewalWaiter(namingRead_, successor_);
+            return Fail("cannot become the waiter");
+        }
+        NameSuccessor(successor_);
+        EndProgram(0);
+    }
+
+    // Without a working successor the kiosk cannot go on here: ending with a
+    // failure lets the boot session start it again.
+    void Fail(const char* why)
+    {
+        finished_ = true;
+        std::fprintf(stderr, "quillory: renewal failed (%s); ending\n", why);
+        if (successor_ > 0)
+            ::kill(successor_, SIGKILL);
+        EndProgram(1);
+    }
+
+    FrmBrowser& form_;
+    int channel_ = -1;
+    int namingRead_ = -1;
+    pid_t successor_ = 0;
+    QByteArray received_;
+    bool finished_ = false;
+};
+
+// The new instance's side, once its homepage has shown.
+void Arrive(int channel)
+{
+    FrmBrowser& form = frmBrowser();
+    SystemUser32().SetForegroundWindow(static_cast<WindowHandle>(form.winId()));
+    WriteAll(channel, "ready\n");
+    if (!PresentationSettings.Password.isEmpty()) {
+        const bool held = SpinForKeyboard(kKeyboardSpinMs);
+        const qint64 grabbed = NowNs();
+        const std::optional<QByteArray> line = ReadLine(channel, 1000);
+        const QList<QByteArray> words = line.value_or(QByteArray()).split(' ');
+        if (held && words.size() > 1)
+            std::fprintf(stderr, "quillory: renewed; the keyboard passed over in %.3f ms\n",
+                         (grabbed - words.at(1).toLongLong()) / 1e6);
+        else
+            std::fprintf(stderr, "quillory: renewed; the keyboard %s\n", held ? "passed over" : "was not free yet");
+    } else {
+        std::fprintf(stderr, "quillory: renewed\n");
+    }
+    ::close(channel);
+}
+
+}  // namespace
+
+void AtIdleReset(FrmBrowser& form)
+{
+    static std::optional<qint64> settled;
+    static bool due = false;
+    const qint64 bound = BoundKiB();
+    if (bound == 0 || due || !form.webBrowser)
+        return;
+    const std::optional<qint64> now = TreeMemoryKiB(QCoreApplication::applicationPid());
+    if (!now)
+        return;
+    if (!settled) {
+        if (sinceStart.elapsed() < kSettledAfterMs)
+            return;
+        settled = now;
+        return;
+    }
+    if (*now - *settled <= bound)
+        return;
+    due = true;
+    std::fprintf(stderr, "quillory: renewing at %.1f MiB, %.1f MiB above the settled size\n", *now / 1024.0,
+                 (*now - *settled) / 1024.0);
+    // The picture is of the homepage this reset brings back, once it shows.
+    auto* once = new QObject(&form);
+    QObject::connect(form.webBrowser, &WebBrowser::NavigateComplete2, once, [once, &form] {
+        once->deleteLater();
+        QTimer::singleShot(kSettleMs, &form, [&form] { (new Handover(form))->Start(); });
+    });
+}
+
+bool TakeOver()
+{
+    const QByteArray variable = qgetenv(kChannelVariable);
+    if (variable.isEmpty())
+        return false;
+    qunsetenv(kChannelVariable);
+    const int channel = variable.toInt();
+    ::fcntl(channel, F_SETFD, FD_CLOEXEC);
+    if (!ReadSettings(channel)) {
+        std::fprintf(stderr, "quillory: no settings from the instance before\n");
+        EndProgram(1);
+        return true;
+    }
+    FrmBrowser& form = frmBrowser();
+    LowerWindow(form.winId());
+    form.Show();
+    auto* once = new QObject(&form);
+    QObject::connect(form.webBrowser, &WebBrowser::NavigateComplete2, once, [once, &form, channel] {
+        once->deleteLater();
+        QTimer::singleShot(kSettleMs, &form, [channel] { Arrive(channel); });
+    });
+    return true;
+}
+
+#else
+
+void AtIdleReset(FrmBrowser&) {}
+
+bool TakeOver()
+{
+    return false;
+}
+
+#endif
+
+}  // namespace quillory::renewal
