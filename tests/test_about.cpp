@@ -82,7 +82,9 @@ QString AboutTest::ClickCredits(const std::function<void(FrmAbout*)>& close)
         poll.stop();
         seen = about;
         title = view->title();
-        const bool modal = about->windowModality() == Qt::ApplicationModal &&
+        // A modal box that belongs to the dialog: above it, and no taskbar button.
+        const bool modal = about->windowHandle()->transientParent() == dialog_->windowHandle() &&
+                           about->windowModality() == Qt::ApplicationModal &&
                            QApplication::activeModalWidget() == about;
         const QPoint offCentre = about->frameGeometry().center() - dialog_->frameGeometry().center();
         // The dialog below takes no click from the window system meanwhile.
@@ -106,11 +108,8 @@ QString AboutTest::ClickCredits(const std::function<void(FrmAbout*)>& close)
 
 void AboutTest::setsTheArrowOverTheMargin()
 {
-    QVERIFY(!QApplication::overrideCursor());
     QPointer<FrmAbout> about = new FrmAbout(dialog_.get());
     about->show();
-    // A dialog that belongs to the settings dialog: above it, and no taskbar button.
-    QCOMPARE(about->windowHandle()->transientParent(), dialog_->windowHandle());
 
     // Moves over the controls do not count; one over the margin sets the arrow.
     QTest::mouseMove(about->cmdOK, QPoint(5, 5));
@@ -121,8 +120,7 @@ void AboutTest::setsTheArrowOverTheMargin()
     QTRY_VERIFY(QApplication::overrideCursor());
     QCOMPARE(QApplication::overrideCursor()->shape(), Qt::ArrowCursor);
     about->Unload();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!about);
+    QTRY_VERIFY(!about);
     // Still in force after the box has gone.
     QVERIFY(QApplication::overrideCursor());
     QApplication::restoreOverrideCursor();
@@ -137,8 +135,8 @@ void AboutTest::opensModallyAndLoadsAgainEachTime()
     // the focus back as it was, never left, after OK.
     QTest::keyClick(dialog_->txtHomepageURL, Qt::Key_Tab);
     QTest::keyClicks(dialog_->txtMinDelay, QStringLiteral("15"));
-    const auto ok = [](FrmAbout* about) { QTest::mouseClick(about->cmdOK, Qt::LeftButton); };
-    QCOMPARE(ClickCredits(ok), QStringLiteral("About Quillory"));
+    QCOMPARE(ClickCredits([](FrmAbout* about) { QTest::mouseClick(about->cmdOK, Qt::LeftButton); }),
+             QStringLiteral("About Quillory"));
     QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
     QCOMPARE(QApplication::focusWidget(), dialog_->txtMinDelay);
     QCOMPARE(dialog_->txtMinDelay->text() + dialog_->txtMinDelay->selectedText(), QStringLiteral("15"));

@@ -59,8 +59,10 @@ QMap<QString, QString> DialogTest::State() const
     const auto* box = qobject_cast<const QLineEdit*>(focus);
     const PresentationSettingsRecord& s = PresentationSettings;
     const auto flags = [](bool a, bool o, bool c) { return QString(a ? "a" : "") + (o ? "o" : "") + (c ? "c" : ""); };
-    const bool compact = form_->ClientHeight() == FrmURLPrompt::kCompactHeight && form_->cmdMore->isEnabled();
-    const bool expanded = form_->ClientHeight() == FrmURLPrompt::kExpandedHeight && !form_->cmdMore->isEnabled();
+    // More is enabled in the compact view only.
+    const bool compact = form_->cmdMore->isEnabled();
+    const bool heightFits = form_->ClientHeight() ==
+                            (compact ? FrmURLPrompt::kCompactHeight : FrmURLPrompt::kExpandedHeight);
     return {
         {"url", form_->txtHomepageURL->text()},
         {"delay", form_->txtMinDelay->text()},
@@ -70,9 +72,9 @@ QMap<QString, QString> DialogTest::State() const
         {"checks", flags(form_->chkAllowNewWindows->isChecked(), form_->chkWorkOffline->isChecked(),
                          form_->chkCloseOpenWindows->isChecked())},
         {"view", form_->isHidden() ? "hidden"
+                 : !heightFits     ? "other height"
                  : compact         ? "compact"
-                 : expanded        ? "expanded"
-                                   : "neither"},
+                                   : "expanded"},
         {"stored",
          QStringList{s.HomepageURL, QString::number(s.MinDelay),
                      flags(s.AllowNewWindows == True, s.WorkOffline == True, s.CloseOpenWindows == True), s.Password}
@@ -93,14 +95,12 @@ void DialogTest::Step(const QString& step)
     const QString arg = step.mid(verb.size() + 1);
     QWidget* focus = QApplication::focusWidget();
     const QKeyCombination key = QKeySequence::fromString(arg)[0];
+    const QMap<QString, QTest::KeyAction> keyActions{
+        {"key", QTest::Click}, {"press", QTest::Press}, {"release", QTest::Release}};
     if (verb == QLatin1String("focus")) {
         Control(arg)->setFocus(Qt::OtherFocusReason);
-    } else if (verb == QLatin1String("key")) {
-        QTest::keyClick(focus, key.key(), key.keyboardModifiers());
-    } else if (verb == QLatin1String("press")) {
-        QTest::keyPress(focus, key.key(), key.keyboardModifiers());
-    } else if (verb == QLatin1String("release")) {
-        QTest::keyRelease(focus, key.key(), key.keyboardModifiers());
+    } else if (keyActions.contains(verb)) {
+        QTest::keyEvent(keyActions[verb], focus, key.key(), key.keyboardModifiers());
     } else if (verb == QLatin1String("type")) {
         QTest::keyClicks(focus, arg);
     } else if (verb == QLatin1String("paste")) {
@@ -134,18 +134,16 @@ void DialogTest::scripts_data()
     // What it shows: never the options or password; the URL box has the focus, all selected.
     row("opening", u + ",5,allownewwindows,workoffline,closeopenwindows,pass:secret",
         "?url=" + u + ";delay=10;pw=;checks=;view=compact;focus=txtHomepageURL;sel=" + u);
-    row("opening: five-digit delay", ",12345", "?delay=12350");
     const QString longUrl = u + QLatin1Char('?') + QString(300, QLatin1Char('q'));
     row("opening: URL past the box's limit", longUrl + ",5", "?url=" + longUrl);
+    row("opening: five-digit delay", ",12345", "?delay=12350");
     row("Start replaces the command line's options", u + "a.html,5,workoffline,closeopenwindows,pass:secret",
         "click:chkAllowNewWindows|click:txtPassword|type:NeW Pw|click:cmdOK|?view=hidden;stored=" + u +
             "a.html,10,a,new pw");
 
     // The delay box takes digits and backspace only, four at most.
-    row("typing: letters, sign and point refused", "", "key:Tab|type:a-1.5|?delay=15");
-    row("typing: four digits at most", "", "key:Tab|type:123456|?delay=1234");
-    row("typing: backspace", "", "key:Tab|type:45|key:Backspace|type:6|?delay=46");
-    row("typing: Delete", "", "key:Tab|type:45|key:Left|del|?delay=4");
+    row("typing: letters, sign and point refused", "", "key:Tab|type:a-1.5|?delay=15|type:6789|?delay=1567");
+    row("typing: backspace and Delete", "", "key:Tab|type:45|key:Backspace|type:6|?delay=46|key:Left|del|?delay=4");
     // Pasting is cut to the limit; text from the program stays whole.
     row("paste: delay of five digits", "", "focus:txtMinDelay|set:10000|paste:5|?delay=10000");
     row("paste: password, replacing", "", "focus:txtPassword|set:abcdefgh|select:2|paste:xyz|?pw=abcdefxy");
@@ -172,7 +170,7 @@ void DialogTest::scripts_data()
     row("Start with pasted letters", u, "key:Tab|paste:ab|key:Return|?view=hidden;delay=10;stored=" + u + ",10,,");
 
     // Alt with D, P, U moves the focus on the release, as a key code read as a
-    // letter (keypad 4 is "d", F6 is "u"), and types nothing.
+    // letter (keypad 4 is "d"), and types nothing.
     const auto alt = [&](const char* name, const QString& from, const QString& key, const QString& to) {
         row(name, u5,
             "focus:" + from + "|press:" + key + "|?focus=" + from + "|release:" + key + "|?focus=" + to + ";url=" + u +
@@ -180,27 +178,23 @@ void DialogTest::scripts_data()
     };
     alt("Alt+D", "txtHomepageURL", "Alt+D", "txtMinDelay");
     alt("Alt+P from a button", "cmdMore", "Alt+P", "txtPassword");
-    alt("Alt+U", "txtPassword", "Alt+U", "txtHomepageURL");
     alt("Alt+Shift+D", "txtHomepageURL", "Alt+Shift+D", "txtMinDelay");
     alt("Alt+keypad 4", "txtHomepageURL", "Alt+Num+4", "txtMinDelay");
-    alt("Alt+F6", "txtPassword", "Alt+F6", "txtHomepageURL");
     alt("D without Alt", "chkWorkOffline", "D", "chkWorkOffline");
     alt("Alt+X", "txtPassword", "Alt+X", "txtPassword");
 
     // Entering the URL or delay box selects it all, the password box not; a
     // click once the box has the focus places the caret.
-    const QString secret = "focus:txtPassword|set:secret|";
     row("selection: Tab into the delay box", u5, "key:Tab|?focus=txtMinDelay;sel=10|click:txtMinDelay|?sel=");
     row("selection: click into the delay box", u5,
         "focus:chkWorkOffline|click:txtMinDelay|?focus=txtMinDelay;sel=10|click:txtMinDelay|?sel=");
     row("selection: Alt+U into the URL box", u5, "focus:chkWorkOffline|key:Alt+U|?focus=txtHomepageURL;sel=" + u);
     row("selection: Tab into the password box", u5,
-        secret + "focus:chkCloseOpenWindows|key:Tab|?focus=txtPassword;sel=");
+        "focus:txtPassword|set:secret|focus:chkCloseOpenWindows|key:Tab|?focus=txtPassword;sel=");
 
     // Enter starts from anywhere but a push button; Esc does nothing.
     const QString typed = "type:" + u + "|";
     const QString started = "?view=hidden;stored=" + u + ",10,,";
-    row("Enter in the URL box", "", typed + "key:Return|" + started);
     row("Enter, URL empty", "", "key:Return|?view=compact;focus=txtHomepageURL");
     row("Enter, URL of blanks", "", "type:   |key:Return|?view=hidden;stored=   ,10,,");
     row("keypad Enter in the password box", "", typed + "focus:txtPassword|key:Enter|" + started);
@@ -217,22 +211,18 @@ void DialogTest::scripts()
     QFETCH(QString, commandLine);
     QFETCH(QString, script);
     QVERIFY(Open(commandLine));
-    for (const QString& step : script.split(QLatin1Char('|'))) {
-        Step(step);
-        if (QTest::currentTestFailed())
-            return;
-    }
+    for (const QString& step : script.split(QLatin1Char('|')))
+        if (!QTest::currentTestFailed())
+            Step(step);
 }
 
 void DialogTest::layoutAndCreditUnderline()
 {
     QVERIFY(Open(QString()));
-    // Compact: Frame1 lies below the client area, the buttons inside it.
-    QVERIFY(form_->Frame1->visibleRegion().isEmpty());
+    // The buttons lie in the compact view.
     for (QPushButton* button : {form_->cmdOK, form_->cmdClose, form_->cmdMore})
         QVERIFY(form_->rect().contains(button->geometry()));
     form_->cmdMore_Click();
-    QVERIFY(!form_->Frame1->visibleRegion().isEmpty());
 
     // Every text shows whole in the font at hand: labels on their lines,
     // buttons and check boxes beside their frames and boxes.
