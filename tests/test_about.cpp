@@ -26,18 +26,6 @@ QString PagePath()
     return QCoreApplication::applicationDirPath() + QStringLiteral("/index.htm");
 }
 
-QString PageTitle(const FrmAbout* about)
-{
-    return harness::ViewOf(about->webBrowser)->title();
-}
-
-// The box's page has been loaded from the program's folder, or failed to.
-bool PageLoaded(const FrmAbout* about)
-{
-    const QWebEngineView* view = harness::ViewOf(about->webBrowser);
-    return view->url() == QUrl::fromLocalFile(PagePath()) && !view->page()->isLoading();
-}
-
 // The About box on the screen, if any.
 FrmAbout* ShownAbout()
 {
@@ -48,52 +36,26 @@ FrmAbout* ShownAbout()
     return nullptr;
 }
 
-// What a test saw of the About box while it was open.
-struct Opening {
-    QPointer<FrmAbout> about;
-    bool modal = false;
-    bool okHasFocus = false;
-    bool centred = false;
-    bool dialogTookAClick = false;
-    QString title;
-};
-
 }  // namespace
 
 class AboutTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void cleanup();
+    void init();
+    void cleanup() { dialog_.reset(); }
     void setsTheArrowOverTheMargin();
-    void opensModallyFromTheCreditLabel_data();
-    void opensModallyFromTheCreditLabel();
-    void loadsAgainAtEachOpeningAndCopesWithoutThePage();
+    void opensModallyAndLoadsAgainEachTime();
 
 private:
-    // Expanded, as the credit label needs.
-    FrmURLPrompt* OpenDialog();
-    // Clicks the credit label; `act` runs while the About box is open and
-    // must close it. Returns once the click has returned.
-    Opening ClickCredits(const std::function<void(FrmAbout*)>& act);
+    // Clicks the credit label; once the box is open, has the focus on OK and
+    // has loaded its page (or failed to), checks it and runs `close`. Returns
+    // the page's title, once the click has returned.
+    QString ClickCredits(const std::function<void(FrmAbout*)>& close);
 
-    std::unique_ptr<FrmURLPrompt> dialog_;
+    std::unique_ptr<FrmURLPrompt> dialog_;  // expanded, as the credit label needs
 };
 
-void AboutTest::initTestCase()
-{
-    // The page ships beside the program; here the program is this test.
-    QFile::remove(PagePath());
-    QVERIFY(QFile::copy(QStringLiteral(QUILLORY_TESTS_DIR "/../resources/index.htm"), PagePath()));
-}
-
-void AboutTest::cleanup()
-{
-    dialog_.reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-FrmURLPrompt* AboutTest::OpenDialog()
+void AboutTest::init()
 {
     harness::ResetSettings();
     dialog_ = std::make_unique<FrmURLPrompt>();
@@ -101,62 +63,53 @@ FrmURLPrompt* AboutTest::OpenDialog()
     dialog_->cmdMore_Click();
     dialog_->show();
     dialog_->activateWindow();
-    if (!QTest::qWaitForWindowActive(dialog_.get()))
-        return nullptr;
-    return dialog_.get();
+    QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
 }
 
-Opening AboutTest::ClickCredits(const std::function<void(FrmAbout*)>& act)
+QString AboutTest::ClickCredits(const std::function<void(FrmAbout*)>& close)
 {
-    // The box's modal loop runs inside the click; this looks at the box from
-    // a timer in that loop, step by step, without waiting in place.
-    Opening seen;
+    // The box's modal loop runs inside the click; a timer in that loop looks
+    // at the box step by step.
+    QString title;
+    QPointer<FrmAbout> seen;
     QTimer poll;
     connect(&poll, &QTimer::timeout, [&] {
         FrmAbout* about = ShownAbout();
-        if (!about)
+        const QWebEngineView* view = about ? harness::ViewOf(about->webBrowser) : nullptr;
+        if (!about || QApplication::focusWidget() != about->cmdOK || view->url() != QUrl::fromLocalFile(PagePath()) ||
+            view->page()->isLoading())
             return;
-        if (!seen.about) {
-            seen.about = about;
-            seen.modal = about->windowModality() == Qt::ApplicationModal && QApplication::activeModalWidget() == about;
-            seen.centred =
-                (about->frameGeometry().center() - dialog_->frameGeometry().center()).manhattanLength() <= 2;
-            // The dialog below takes no input meanwhile: a click that comes
-            // from the window system, as a person's would, is refused.
-            QTest::mouseClick(dialog_->windowHandle(), Qt::LeftButton, {},
-                              dialog_->txtPassword->mapTo(dialog_.get(), dialog_->txtPassword->rect().center()));
-            seen.dialogTookAClick = QApplication::focusWidget() == dialog_->txtPassword;
-        }
-        seen.okHasFocus = seen.okHasFocus || QApplication::focusWidget() == about->cmdOK;
-        if (!PageLoaded(about) || !seen.okHasFocus)
-            return;
-        seen.title = PageTitle(about);
         poll.stop();
-        act(about);
+        seen = about;
+        title = view->title();
+        // A modal box that belongs to the dialog: above it, and no taskbar button.
+        const bool modal = about->windowHandle()->transientParent() == dialog_->windowHandle() &&
+                           about->windowModality() == Qt::ApplicationModal &&
+                           QApplication::activeModalWidget() == about;
+        const QPoint offCentre = about->frameGeometry().center() - dialog_->frameGeometry().center();
+        // The dialog below takes no click from the window system meanwhile.
+        QTest::mouseClick(dialog_->windowHandle(), Qt::LeftButton, {},
+                          dialog_->txtPassword->mapTo(dialog_.get(), dialog_->txtPassword->rect().center()));
+        const bool clickRefused = QApplication::focusWidget() == about->cmdOK;
+        close(about);
+        QVERIFY(modal && offCentre.manhattanLength() <= 2 && clickRefused);
     });
     poll.start(20);
     // Should the box never get that far, it must not stay open for ever.
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    connect(&watchdog, &QTimer::timeout, [] {
+    QTimer::singleShot(30000, &poll, [] {
         if (FrmAbout* about = ShownAbout())
             about->Unload();
     });
-    watchdog.start(30000);
     QTest::mouseClick(dialog_->lblCredits, Qt::LeftButton, {}, QPoint(8, dialog_->lblCredits->height() / 2));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return seen;
+    // Closed and discarded; the dialog is still there.
+    return seen.isNull() && dialog_->isVisible() ? title : QStringLiteral("box not closed");
 }
 
 void AboutTest::setsTheArrowOverTheMargin()
 {
-    FrmURLPrompt* dialog = OpenDialog();
-    QVERIFY(dialog);
-    QVERIFY(!QApplication::overrideCursor());
-    QPointer<FrmAbout> about = new FrmAbout(dialog);
+    QPointer<FrmAbout> about = new FrmAbout(dialog_.get());
     about->show();
-    // A dialog that belongs to the settings dialog: above it, and no taskbar button.
-    QCOMPARE(about->windowHandle()->transientParent(), dialog->windowHandle());
 
     // Moves over the controls do not count; one over the margin sets the arrow.
     QTest::mouseMove(about->cmdOK, QPoint(5, 5));
@@ -167,74 +120,38 @@ void AboutTest::setsTheArrowOverTheMargin()
     QTRY_VERIFY(QApplication::overrideCursor());
     QCOMPARE(QApplication::overrideCursor()->shape(), Qt::ArrowCursor);
     about->Unload();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!about);
+    QTRY_VERIFY(!about);
     // Still in force after the box has gone.
     QVERIFY(QApplication::overrideCursor());
     QApplication::restoreOverrideCursor();
 }
 
-void AboutTest::opensModallyFromTheCreditLabel_data()
+void AboutTest::opensModallyAndLoadsAgainEachTime()
 {
-    QTest::addColumn<QString>("how");
-    QTest::newRow("OK clicked") << "click";
-    QTest::newRow("close box") << "close box";
-}
+    // The page ships beside the program; here the program is this test.
+    QFile::remove(PagePath());
+    QVERIFY(QFile::copy(QStringLiteral(QUILLORY_TESTS_DIR "/../resources/index.htm"), PagePath()));
+    // Typing in the delay box, not yet left when the label is clicked: it gets
+    // the focus back as it was, never left, after OK.
+    QTest::keyClick(dialog_->txtHomepageURL, Qt::Key_Tab);
+    QTest::keyClicks(dialog_->txtMinDelay, QStringLiteral("15"));
+    QCOMPARE(ClickCredits([](FrmAbout* about) { QTest::mouseClick(about->cmdOK, Qt::LeftButton); }),
+             QStringLiteral("About Quillory"));
+    QVERIFY(QTest::qWaitForWindowActive(dialog_.get()));
+    QCOMPARE(QApplication::focusWidget(), dialog_->txtMinDelay);
+    QCOMPARE(dialog_->txtMinDelay->text() + dialog_->txtMinDelay->selectedText(), QStringLiteral("15"));
+    QTest::mouseClick(dialog_->txtPassword, Qt::LeftButton);
+    QCOMPARE(dialog_->txtMinDelay->text(), QStringLiteral("20"));
 
-void AboutTest::opensModallyFromTheCreditLabel()
-{
-    QFETCH(QString, how);
-    FrmURLPrompt* dialog = OpenDialog();
-    QVERIFY(dialog);
-    // Typing in the delay box, not yet left when the label is clicked.
-    QTest::keyClick(dialog->txtHomepageURL, Qt::Key_Tab);
-    QTest::keyClicks(dialog->txtMinDelay, QStringLiteral("15"));
-    const Opening seen = ClickCredits([&](FrmAbout* about) {
-        if (how == QLatin1String("click")) {
-            QTest::mouseClick(about->cmdOK, Qt::LeftButton);
-        } else {
-            QCloseEvent close;  // as the window system sends it
-            QCoreApplication::sendEvent(about->windowHandle(), &close);
-        }
-    });
-    QVERIFY(seen.modal);
-    QVERIFY(seen.okHasFocus);
-    QVERIFY(seen.centred);
-    QVERIFY(!seen.dialogTookAClick);
-    QCOMPARE(seen.title, QStringLiteral("About Quillory"));
-    // Closed and discarded; the dialog takes input again.
-    QVERIFY(!seen.about);
-    QVERIFY(dialog->isVisible());
-    QVERIFY(QTest::qWaitForWindowActive(dialog));
-    // The delay box got the focus back as it was: it was never left.
-    QCOMPARE(QApplication::focusWidget(), dialog->txtMinDelay);
-    QCOMPARE(dialog->txtMinDelay->text(), QStringLiteral("15"));
-    QCOMPARE(dialog->txtMinDelay->selectedText(), QString());
-    QTest::mouseClick(dialog->txtPassword, Qt::LeftButton);
-    QCOMPARE(QApplication::focusWidget(), dialog->txtPassword);
-    QCOMPARE(dialog->txtMinDelay->text(), QStringLiteral("20"));
-}
-
-void AboutTest::loadsAgainAtEachOpeningAndCopesWithoutThePage()
-{
-    const QString away = PagePath() + QStringLiteral(".away");
-    QFile::remove(away);
-    QVERIFY(QFile::rename(PagePath(), away));
-    FrmURLPrompt* dialog = OpenDialog();
-    Opening without;
-    if (dialog)
-        without = ClickCredits([](FrmAbout* about) { QTest::keyClick(about->cmdOK, Qt::Key_Return); });
-    QFile::rename(away, PagePath());
-    QVERIFY(dialog);
-    QVERIFY(without.modal);
-    QVERIFY(without.title != QLatin1String("About Quillory"));
-    QVERIFY(!without.about);
-    QVERIFY(dialog->isVisible());
-
-    // The page is back, and the next box loads it anew.
-    const Opening with = ClickCredits([](FrmAbout* about) { QTest::mouseClick(about->cmdOK, Qt::LeftButton); });
-    QCOMPARE(with.title, QStringLiteral("About Quillory"));
-    QVERIFY(!with.about);
+    QCOMPARE(ClickCredits([](FrmAbout* about) {
+                 QCloseEvent close;  // as the window system sends it
+                 QCoreApplication::sendEvent(about->windowHandle(), &close);
+             }),
+             QStringLiteral("About Quillory"));
+    // Each opening loads the page anew: now it is gone, and the box shows the engine's stand-in.
+    QVERIFY(QFile::remove(PagePath()));
+    QCOMPARE(ClickCredits([](FrmAbout* about) { QTest::keyClick(about->cmdOK, Qt::Key_Return); }),
+             QUrl::fromLocalFile(PagePath()).toString());
 }
 
 QUILLORY_TEST_MAIN(AboutTest)

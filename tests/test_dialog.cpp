@@ -1,6 +1,10 @@
-// The settings dialog with real key and mouse events: what it shows after
-// each kind of command line, the delay box's filter and rounding, the Alt
-// focus moves, selection on entry, Start, More, the keyboard and the layout.
+// The settings dialog with real key and mouse events. Each row of the table
+// opens the dialog after a command line and plays a script of steps on it:
+//   focus:NAME  key:SEQ  press:SEQ  release:SEQ  type:TEXT  paste:TEXT
+//   set:TEXT (as the program, caret at the end)  select:N (back from the caret)
+//   click:NAME  del (Delete with the text DEL, as X11 sends it)
+//   ?key=value;... compares parts of the state (see State) at that point.
+// Keys, paste and click go to the control that has the focus.
 
 #include "Harness.h"
 #include "dialog/TextBox.h"
@@ -19,31 +23,17 @@ using namespace quillory::modInitialise;
 class DialogTest : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup();
-    void opening_data();
-    void opening();
-    void startReplacesTheCommandLineOptions();
-    void typingIntoTheDelayBox_data();
-    void typingIntoTheDelayBox();
-    void pastingIsCutToTheLimit_data();
-    void pastingIsCutToTheLimit();
-    void leavingTheDelayBox_data();
-    void leavingTheDelayBox();
-    void startTakesTheDelayBox_data();
-    void startTakesTheDelayBox();
-    void altFocusMovesOnRelease_data();
-    void altFocusMovesOnRelease();
-    void selectionOnEntry_data();
-    void selectionOnEntry();
-    void keys_data();
-    void keys();
-    void layout();
-    void creditUnderline();
+    void cleanup() { form_.reset(); }
+    void scripts_data();
+    void scripts();
+    void layoutAndCreditUnderline();
 
 private:
     // Opens the dialog as Main would after this command line, shown and active.
     bool Open(const QString& commandLine);
     QWidget* Control(const QString& name) const { return form_->findChild<QWidget*>(name); }
+    QMap<QString, QString> State() const;
+    void Step(const QString& step);
 
     std::unique_ptr<FrmURLPrompt> form_;
 };
@@ -61,367 +51,184 @@ bool DialogTest::Open(const QString& commandLine)
     return QTest::qWaitForWindowActive(form_.get());
 }
 
-void DialogTest::cleanup()
+// The boxes, the focus and its selection, the ticked options (a, o, c), the
+// view, and the settings the presentation would get (URL,delay,options,password).
+QMap<QString, QString> DialogTest::State() const
 {
-    form_.reset();
+    const QWidget* focus = QApplication::focusWidget();
+    const auto* box = qobject_cast<const QLineEdit*>(focus);
+    const PresentationSettingsRecord& s = PresentationSettings;
+    const auto flags = [](bool a, bool o, bool c) { return QString(a ? "a" : "") + (o ? "o" : "") + (c ? "c" : ""); };
+    // More is enabled in the compact view only.
+    const bool compact = form_->cmdMore->isEnabled();
+    const bool heightFits = form_->ClientHeight() ==
+                            (compact ? FrmURLPrompt::kCompactHeight : FrmURLPrompt::kExpandedHeight);
+    return {
+        {"url", form_->txtHomepageURL->text()},
+        {"delay", form_->txtMinDelay->text()},
+        {"pw", form_->txtPassword->text()},
+        {"focus", focus ? focus->objectName() : QString()},
+        {"sel", box ? box->selectedText() : QString()},
+        {"checks", flags(form_->chkAllowNewWindows->isChecked(), form_->chkWorkOffline->isChecked(),
+                         form_->chkCloseOpenWindows->isChecked())},
+        {"view", form_->isHidden() ? "hidden"
+                 : !heightFits     ? "other height"
+                 : compact         ? "compact"
+                                   : "expanded"},
+        {"stored",
+         QStringList{s.HomepageURL, QString::number(s.MinDelay),
+                     flags(s.AllowNewWindows == True, s.WorkOffline == True, s.CloseOpenWindows == True), s.Password}
+             .join(',')},
+    };
 }
 
-void DialogTest::opening_data()
+void DialogTest::Step(const QString& step)
+{
+    if (step.startsWith(QLatin1Char('?'))) {
+        for (const QString& pair : step.mid(1).split(QLatin1Char(';'))) {
+            const int equals = pair.indexOf(QLatin1Char('='));
+            QTRY_COMPARE(State().value(pair.left(equals), QStringLiteral("no such part")), pair.mid(equals + 1));
+        }
+        return;
+    }
+    const QString verb = step.section(QLatin1Char(':'), 0, 0);
+    const QString arg = step.mid(verb.size() + 1);
+    QWidget* focus = QApplication::focusWidget();
+    const QKeyCombination key = QKeySequence::fromString(arg)[0];
+    const QMap<QString, QTest::KeyAction> keyActions{
+        {"key", QTest::Click}, {"press", QTest::Press}, {"release", QTest::Release}};
+    if (verb == QLatin1String("focus")) {
+        Control(arg)->setFocus(Qt::OtherFocusReason);
+    } else if (keyActions.contains(verb)) {
+        QTest::keyEvent(keyActions[verb], focus, key.key(), key.keyboardModifiers());
+    } else if (verb == QLatin1String("type")) {
+        QTest::keyClicks(focus, arg);
+    } else if (verb == QLatin1String("paste")) {
+        QApplication::clipboard()->setText(arg);
+        QTest::keyClick(focus, Qt::Key_Insert, Qt::ShiftModifier);
+    } else if (verb == QLatin1String("set")) {
+        static_cast<TextBox*>(focus)->SetText(arg);
+        static_cast<TextBox*>(focus)->end(false);
+    } else if (verb == QLatin1String("select")) {
+        static_cast<TextBox*>(focus)->cursorBackward(true, arg.toInt());
+    } else if (verb == QLatin1String("click")) {
+        QTest::mouseClick(Control(arg), Qt::LeftButton, {}, Control(arg)->rect().center());
+    } else if (verb == QLatin1String("del")) {
+        QTest::sendKeyEvent(QTest::Press, focus, Qt::Key_Delete, QString(QChar(0x7f)), {});
+        QTest::sendKeyEvent(QTest::Release, focus, Qt::Key_Delete, QString(QChar(0x7f)), {});
+    } else {
+        QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
+    }
+}
+
+void DialogTest::scripts_data()
 {
     QTest::addColumn<QString>("commandLine");
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<QString>("delay");
+    QTest::addColumn<QString>("script");
+    const auto row = [](const char* name, const QString& commandLine, const QString& script) {
+        QTest::newRow(name) << commandLine << script;
+    };
+    const QString u = QStringLiteral("http://127.0.0.1/");
+    const QString u5 = u + ",5";
 
-    const QString url = QStringLiteral("http://127.0.0.1/home.html");
-    QTest::newRow("empty") << QString() << QString() << "10";
-    QTest::newRow("URL alone") << url << url << "10";
-    QTest::newRow("delay alone") << ",30" << QString() << "30";
-    QTest::newRow("options and password") << url + ",5,allownewwindows,workoffline,closeopenwindows,pass:secret" << url
-                                          << "10";
-    QTest::newRow("five-digit delay") << ",12345" << QString() << "12350";
-    const QString longUrl = url + QLatin1Char('?') + QString(300, QLatin1Char('q'));
-    QTest::newRow("URL past the box's limit") << longUrl + ",5" << longUrl << "10";
+    // What it shows: never the options or password; the URL box has the focus, all selected.
+    row("opening", u + ",5,allownewwindows,workoffline,closeopenwindows,pass:secret",
+        "?url=" + u + ";delay=10;pw=;checks=;view=compact;focus=txtHomepageURL;sel=" + u);
+    const QString longUrl = u + QLatin1Char('?') + QString(300, QLatin1Char('q'));
+    row("opening: URL past the box's limit", longUrl + ",5", "?url=" + longUrl);
+    row("opening: five-digit delay", ",12345", "?delay=12350");
+    row("Start replaces the command line's options", u + "a.html,5,workoffline,closeopenwindows,pass:secret",
+        "click:chkAllowNewWindows|click:txtPassword|type:NeW Pw|click:cmdOK|?view=hidden;stored=" + u +
+            "a.html,10,a,new pw");
+
+    // The delay box takes digits and backspace only, four at most.
+    row("typing: letters, sign and point refused", "", "key:Tab|type:a-1.5|?delay=15|type:6789|?delay=1567");
+    row("typing: backspace and Delete", "", "key:Tab|type:45|key:Backspace|type:6|?delay=46|key:Left|del|?delay=4");
+    // Pasting is cut to the limit; text from the program stays whole.
+    row("paste: delay of five digits", "", "focus:txtMinDelay|set:10000|paste:5|?delay=10000");
+    row("paste: password, replacing", "", "focus:txtPassword|set:abcdefgh|select:2|paste:xyz|?pw=abcdefxy");
+    const QString url250 = u + QString(233, QLatin1Char('u')), url300 = url250 + QString(50, QLatin1Char('v'));
+    row("paste: URL up to 255", "",
+        "focus:txtHomepageURL|set:" + url250 + "|paste:0123456789|?url=" + url250 + "01234");
+    row("paste: URL past 255", "", "focus:txtHomepageURL|set:" + url300 + "|paste:0123|?url=" + url300);
+
+    // Leaving the delay box rounds it up to ten; then a "5" is typed at its end.
+    const auto leave = [&](const char* name, const QString& text, const QString& after) {
+        row(name, "",
+            "key:Tab|set:" + text + "|key:Tab|?focus=chkAllowNewWindows|key:Backtab|key:End|type:5|?delay=" + after);
+    };
+    leave("leaving: 15 rounds up", "15", "205");
+    leave("leaving: 0 stays", "0", "05");
+    leave("leaving: negative stays", "-15", "-155");
+    leave("leaving: letters", "abc", "105");
+    leave("leaving: exponent stays", "1e2", "1e25");
+    leave("leaving: five digits, no more typed", "9991", "10000");
+    leave("leaving: rounding past 32767", "32761", "105");
+    // Start takes the box as it is; a click on Start leaves the box first.
+    row("Start by Enter", u, "key:Tab|paste:15|key:Return|?view=hidden;delay=15;stored=" + u + ",15,,");
+    row("Start by click", u, "key:Tab|paste:15|click:cmdOK|?view=hidden;delay=20;stored=" + u + ",20,,");
+    row("Start with pasted letters", u, "key:Tab|paste:ab|key:Return|?view=hidden;delay=10;stored=" + u + ",10,,");
+
+    // Alt with D, P, U moves the focus on the release, as a key code read as a
+    // letter (keypad 4 is "d"), and types nothing.
+    const auto alt = [&](const char* name, const QString& from, const QString& key, const QString& to) {
+        row(name, u5,
+            "focus:" + from + "|press:" + key + "|?focus=" + from + "|release:" + key + "|?focus=" + to + ";url=" + u +
+                ";pw=;delay=10");
+    };
+    alt("Alt+D", "txtHomepageURL", "Alt+D", "txtMinDelay");
+    alt("Alt+P from a button", "cmdMore", "Alt+P", "txtPassword");
+    alt("Alt+Shift+D", "txtHomepageURL", "Alt+Shift+D", "txtMinDelay");
+    alt("Alt+keypad 4", "txtHomepageURL", "Alt+Num+4", "txtMinDelay");
+    alt("D without Alt", "chkWorkOffline", "D", "chkWorkOffline");
+    alt("Alt+X", "txtPassword", "Alt+X", "txtPassword");
+
+    // Entering the URL or delay box selects it all, the password box not; a
+    // click once the box has the focus places the caret.
+    row("selection: Tab into the delay box", u5, "key:Tab|?focus=txtMinDelay;sel=10|click:txtMinDelay|?sel=");
+    row("selection: click into the delay box", u5,
+        "focus:chkWorkOffline|click:txtMinDelay|?focus=txtMinDelay;sel=10|click:txtMinDelay|?sel=");
+    row("selection: Alt+U into the URL box", u5, "focus:chkWorkOffline|key:Alt+U|?focus=txtHomepageURL;sel=" + u);
+    row("selection: Tab into the password box", u5,
+        "focus:txtPassword|set:secret|focus:chkCloseOpenWindows|key:Tab|?focus=txtPassword;sel=");
+
+    // Enter starts from anywhere but a push button; Esc does nothing.
+    const QString typed = "type:" + u + "|";
+    const QString started = "?view=hidden;stored=" + u + ",10,,";
+    row("Enter, URL empty", "", "key:Return|?view=compact;focus=txtHomepageURL");
+    row("Enter, URL of blanks", "", "type:   |key:Return|?view=hidden;stored=   ,10,,");
+    row("keypad Enter in the password box", "", typed + "focus:txtPassword|key:Enter|" + started);
+    row("Enter on a check box", "", typed + "focus:chkWorkOffline|key:Return|" + started);
+    row("Enter on More", "", typed + "focus:cmdMore|key:Return|?view=expanded");
+    row("Esc", "", typed + "key:Escape|?view=compact;focus=txtHomepageURL");
+    row("Alt+S", "", typed + "focus:txtMinDelay|key:Alt+S|" + started);
+    row("Alt+M", "", typed + "key:Alt+M|?view=expanded");
+    row("Alt+N", "", typed + "key:Alt+N|?view=compact;checks=a;focus=chkAllowNewWindows");
 }
 
-void DialogTest::opening()
+void DialogTest::scripts()
 {
     QFETCH(QString, commandLine);
-    QFETCH(QString, url);
-    QFETCH(QString, delay);
+    QFETCH(QString, script);
     QVERIFY(Open(commandLine));
-    QCOMPARE(form_->txtHomepageURL->text(), url);
-    QCOMPARE(form_->txtMinDelay->text(), delay);
-    QCOMPARE(form_->txtPassword->text(), QString());
-    for (QCheckBox* box : {form_->chkAllowNewWindows, form_->chkWorkOffline, form_->chkCloseOpenWindows})
-        QCOMPARE(box->checkState(), Qt::Unchecked);
-    QCOMPARE(form_->ClientHeight(), FrmURLPrompt::kCompactHeight);
-    QVERIFY(form_->cmdMore->isEnabled());
-    // The URL box has the focus, its text selected.
-    QCOMPARE(QApplication::focusWidget(), form_->txtHomepageURL);
-    QCOMPARE(form_->txtHomepageURL->selectedText(), url);
+    for (const QString& step : script.split(QLatin1Char('|')))
+        if (!QTest::currentTestFailed())
+            Step(step);
 }
 
-void DialogTest::startReplacesTheCommandLineOptions()
-{
-    QVERIFY(Open(QStringLiteral("http://127.0.0.1/a.html,5,workoffline,closeopenwindows,pass:secret")));
-    QTest::mouseClick(form_->chkAllowNewWindows, Qt::LeftButton);
-    QTest::mouseClick(form_->txtPassword, Qt::LeftButton);
-    QTest::keyClicks(form_->txtPassword, QStringLiteral("NeW Pw"));
-    QTest::mouseClick(form_->cmdOK, Qt::LeftButton);
-    QVERIFY(form_->isHidden());
-    QCOMPARE(PresentationSettings.HomepageURL, QStringLiteral("http://127.0.0.1/a.html"));
-    QCOMPARE(PresentationSettings.MinDelay, 10.0f);
-    QCOMPARE(PresentationSettings.AllowNewWindows, True);
-    QCOMPARE(PresentationSettings.WorkOffline, False);
-    QCOMPARE(PresentationSettings.CloseOpenWindows, False);
-    QCOMPARE(PresentationSettings.Password, QStringLiteral("new pw"));
-}
-
-void DialogTest::typingIntoTheDelayBox_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("shown");
-
-    QTest::newRow("letters") << "abc" << "10";  // refused: the selection stays
-    QTest::newRow("minus sign") << "-5" << "5";
-    QTest::newRow("decimal point") << "1.5" << "15";
-    QTest::newRow("four digits at most") << "123456" << "1234";
-    QTest::newRow("backspace") << "45\b6" << "46";
-    QTest::newRow("Delete") << "45\x7f" << "4";  // Delete before the last digit; X11 sends it with the text DEL
-}
-
-void DialogTest::typingIntoTheDelayBox()
-{
-    QFETCH(QString, typed);
-    QFETCH(QString, shown);
-    QVERIFY(Open(QString()));
-    QTest::keyClick(form_->txtHomepageURL, Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), form_->txtMinDelay);
-    for (const QChar c : typed) {
-        if (c == QLatin1Char('\b')) {
-            QTest::keyClick(form_->txtMinDelay, Qt::Key_Backspace);
-        } else if (c == QChar(0x7f)) {
-            QTest::keyClick(form_->txtMinDelay, Qt::Key_End);
-            QTest::keyClick(form_->txtMinDelay, Qt::Key_Left);
-            QTest::sendKeyEvent(QTest::Press, form_->txtMinDelay, Qt::Key_Delete, QString(c), {});
-            QTest::sendKeyEvent(QTest::Release, form_->txtMinDelay, Qt::Key_Delete, QString(c), {});
-        } else {
-            QTest::keyClicks(form_->txtMinDelay, QString(c));
-        }
-    }
-    QCOMPARE(form_->txtMinDelay->text(), shown);
-}
-
-void DialogTest::pastingIsCutToTheLimit_data()
-{
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<QString>("before");  // put in by the program
-    QTest::addColumn<int>("selected");  // characters selected before the caret, at the end
-    QTest::addColumn<QString>("pasted");
-    QTest::addColumn<QString>("after");
-
-    const QString url250 = QStringLiteral("http://127.0.0.1/") + QString(233, QLatin1Char('u'));
-    const QString url300 = url250 + QString(50, QLatin1Char('v'));
-    QTest::newRow("delay, empty") << "txtMinDelay" << "" << 0 << "123456" << "1234";
-    QTest::newRow("delay, five digits from the program") << "txtMinDelay" << "10000" << 0 << "5" << "10000";
-    QTest::newRow("password, filling up") << "txtPassword" << "abc" << 0 << "defghijk" << "abcdefgh";
-    QTest::newRow("password, replacing") << "txtPassword" << "abcdefgh" << 2 << "xyz" << "abcdefxy";
-    QTest::newRow("URL, up to 255") << "txtHomepageURL" << url250 << 0 << "0123456789" << url250 + "01234";
-    QTest::newRow("URL past 255 from the program") << "txtHomepageURL" << url300 << 0 << "0123" << url300;
-}
-
-void DialogTest::pastingIsCutToTheLimit()
-{
-    QFETCH(QString, box);
-    QFETCH(QString, before);
-    QFETCH(int, selected);
-    QFETCH(QString, pasted);
-    QFETCH(QString, after);
-    QVERIFY(Open(QString()));
-    auto* target = static_cast<TextBox*>(Control(box));
-    target->setFocus(Qt::OtherFocusReason);
-    target->SetText(before);
-    target->end(false);
-    target->cursorBackward(true, selected);
-    QApplication::clipboard()->setText(pasted);
-    QTest::keyClick(target, Qt::Key_Insert, Qt::ShiftModifier);
-    QCOMPARE(target->text(), after);
-}
-
-void DialogTest::leavingTheDelayBox_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("after");
-
-    QTest::newRow("15 rounds up") << "15" << "20";
-    QTest::newRow("0 stays") << "0" << "0";
-    QTest::newRow("negative stays") << "-15" << "-15";
-    QTest::newRow("empty") << "" << "10";
-    QTest::newRow("letters") << "abc" << "10";
-    QTest::newRow("half to even, down") << "12.5" << "20";
-    QTest::newRow("exponent") << "1e2" << "1e2";
-    QTest::newRow("past four digits") << "9991" << "10000";
-    QTest::newRow("rounding past 32767") << "32761" << "10";
-}
-
-void DialogTest::leavingTheDelayBox()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, after);
-    QVERIFY(Open(QString()));
-    // Text a person could not type arrives by pasting; the rest is typed.
-    QTest::keyClick(form_->txtHomepageURL, Qt::Key_Tab);
-    form_->txtMinDelay->SetText(text);
-    QTest::keyClick(form_->txtMinDelay, Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), form_->chkAllowNewWindows);
-    QCOMPARE(form_->txtMinDelay->text(), after);
-
-    // A five-digit result stays whole, but nothing more can be typed in.
-    QTest::keyClick(form_->chkAllowNewWindows, Qt::Key_Backtab);
-    QTest::keyClick(form_->txtMinDelay, Qt::Key_End);
-    QTest::keyClicks(form_->txtMinDelay, QStringLiteral("5"));
-    QCOMPARE(form_->txtMinDelay->text(), after.size() < 4 ? after + QLatin1Char('5') : after);
-    // Shortening it works as ever.
-    QTest::keyClick(form_->txtMinDelay, Qt::Key_Backspace);
-    QCOMPARE(form_->txtMinDelay->text(), after.size() < 4 ? after : after.chopped(1));
-}
-
-void DialogTest::startTakesTheDelayBox_data()
-{
-    QTest::addColumn<QString>("pasted");
-    QTest::addColumn<bool>("enter");  // else a click on Start, which takes the focus
-    QTest::addColumn<float>("stored");
-    QTest::addColumn<QString>("shown");
-
-    QTest::newRow("15 by Enter, as it is") << "15" << true << 15.0f << "15";
-    QTest::newRow("15 by click, rounded on leaving") << "15" << false << 20.0f << "20";
-    QTest::newRow("exponent") << "1e3" << true << 1000.0f << "1e3";
-    QTest::newRow("empty") << "" << true << 10.0f << "10";
-    QTest::newRow("pasted letters") << "ab" << true << 10.0f << "10";
-}
-
-void DialogTest::startTakesTheDelayBox()
-{
-    QFETCH(QString, pasted);
-    QFETCH(bool, enter);
-    QFETCH(float, stored);
-    QFETCH(QString, shown);
-    QVERIFY(Open(QStringLiteral("http://127.0.0.1/")));
-    QTest::keyClick(form_->txtHomepageURL, Qt::Key_Tab);
-    QApplication::clipboard()->setText(pasted);
-    QTest::keyClick(form_->txtMinDelay, Qt::Key_Delete);
-    QTest::keyClick(form_->txtMinDelay, Qt::Key_Insert, Qt::ShiftModifier);
-    QCOMPARE(form_->txtMinDelay->text(), pasted);
-    if (enter)
-        QTest::keyClick(form_->txtMinDelay, Qt::Key_Return);
-    else
-        QTest::mouseClick(form_->cmdOK, Qt::LeftButton);
-    QVERIFY(form_->isHidden());
-    QCOMPARE(PresentationSettings.MinDelay, stored);
-    QCOMPARE(form_->txtMinDelay->text(), shown);
-}
-
-void DialogTest::altFocusMovesOnRelease_data()
-{
-    QTest::addColumn<bool>("expanded");
-    QTest::addColumn<QString>("from");
-    QTest::addColumn<Qt::Key>("key");
-    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-    QTest::addColumn<QString>("to");
-
-    const Qt::KeyboardModifiers none, alt = Qt::AltModifier;
-    QTest::newRow("Alt+D") << false << "txtHomepageURL" << Qt::Key_D << alt << "txtMinDelay";
-    QTest::newRow("Alt+P") << false << "txtHomepageURL" << Qt::Key_P << alt << "txtPassword";
-    QTest::newRow("Alt+U") << false << "txtPassword" << Qt::Key_U << alt << "txtHomepageURL";
-    QTest::newRow("expanded: Alt+D") << true << "txtHomepageURL" << Qt::Key_D << alt << "txtMinDelay";
-    QTest::newRow("Alt+Shift+D") << false << "txtHomepageURL" << Qt::Key_D << (alt | Qt::ShiftModifier) << "txtMinDelay";
-    QTest::newRow("Alt+D from a button") << false << "cmdMore" << Qt::Key_D << alt << "txtMinDelay";
-    QTest::newRow("Alt+keypad 4") << false << "txtHomepageURL" << Qt::Key_4 << (alt | Qt::KeypadModifier) << "txtMinDelay";
-    QTest::newRow("Alt+F1") << false << "txtHomepageURL" << Qt::Key_F1 << alt << "txtPassword";
-    QTest::newRow("Alt+F6") << false << "txtPassword" << Qt::Key_F6 << alt << "txtHomepageURL";
-    QTest::newRow("D without Alt") << false << "chkWorkOffline" << Qt::Key_D << none << "chkWorkOffline";
-    QTest::newRow("Alt+X") << false << "txtPassword" << Qt::Key_X << alt << "txtPassword";
-}
-
-void DialogTest::altFocusMovesOnRelease()
-{
-    QFETCH(bool, expanded);
-    QFETCH(QString, from);
-    QFETCH(Qt::Key, key);
-    QFETCH(Qt::KeyboardModifiers, modifiers);
-    QFETCH(QString, to);
-    QVERIFY(Open(QStringLiteral("http://127.0.0.1/,5")));
-    if (expanded)
-        form_->cmdMore_Click();
-    QWidget* start = Control(from);
-    start->setFocus(Qt::OtherFocusReason);
-    QTest::keyPress(start, key, modifiers);
-    QCOMPARE(QApplication::focusWidget(), start);  // nothing happens on the press
-    QTest::keyRelease(start, key, modifiers);
-    QCOMPARE(QApplication::focusWidget()->objectName(), to);
-    // No key typed anything on the way.
-    QCOMPARE(form_->txtHomepageURL->text(), QStringLiteral("http://127.0.0.1/"));
-    QCOMPARE(form_->txtPassword->text(), QString());
-    QCOMPARE(form_->txtMinDelay->text(), QStringLiteral("10"));
-}
-
-void DialogTest::selectionOnEntry_data()
-{
-    QTest::addColumn<QString>("from");
-    QTest::addColumn<Qt::Key>("key");  // Tab, Shift+Tab (Backtab), an Alt key; none: a click
-    QTest::addColumn<QString>("box");
-    QTest::addColumn<bool>("selectsAll");
-
-    QTest::newRow("Tab into the delay box") << "txtHomepageURL" << Qt::Key_Tab << "txtMinDelay" << true;
-    QTest::newRow("Shift+Tab into the delay box") << "chkAllowNewWindows" << Qt::Key_Backtab << "txtMinDelay" << true;
-    QTest::newRow("click into the delay box") << "chkWorkOffline" << Qt::Key_unknown << "txtMinDelay" << true;
-    QTest::newRow("Alt+U into the URL box") << "chkWorkOffline" << Qt::Key_U << "txtHomepageURL" << true;
-    QTest::newRow("Tab into the password box") << "chkCloseOpenWindows" << Qt::Key_Tab << "txtPassword" << false;
-    QTest::newRow("click into the password box") << "chkWorkOffline" << Qt::Key_unknown << "txtPassword" << false;
-}
-
-void DialogTest::selectionOnEntry()
-{
-    QFETCH(QString, from);
-    QFETCH(Qt::Key, key);
-    QFETCH(QString, box);
-    QFETCH(bool, selectsAll);
-    QVERIFY(Open(QStringLiteral("http://127.0.0.1/,5")));
-    auto* target = static_cast<TextBox*>(Control(box));
-    form_->txtPassword->SetText(QStringLiteral("secret"));
-    QWidget* start = Control(from);
-    start->setFocus(Qt::OtherFocusReason);
-    form_->txtHomepageURL->deselect();
-
-    if (key == Qt::Key_unknown) {
-        QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
-    } else {
-        const Qt::KeyboardModifiers modifiers = key == Qt::Key_Tab     ? Qt::NoModifier
-                                                : key == Qt::Key_Backtab ? Qt::ShiftModifier
-                                                                         : Qt::AltModifier;
-        QTest::keyPress(start, key, modifiers);
-        QTest::keyRelease(QApplication::focusWidget(), key, modifiers);
-    }
-    QCOMPARE(QApplication::focusWidget(), target);
-    QCOMPARE(target->selectedText(), selectsAll ? target->text() : QString());
-    if (selectsAll)
-        QCOMPARE(target->selectionStart(), 0);
-
-    // A click in the box once it has the focus places the caret as usual.
-    QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(target->width() - 4, target->height() / 2));
-    QCOMPARE(target->selectedText(), QString());
-}
-
-void DialogTest::keys_data()
-{
-    QTest::addColumn<QString>("url");  // typed into the URL box
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<Qt::Key>("key");
-    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-    QTest::addColumn<QString>("outcome");
-
-    const QString url = QStringLiteral("http://127.0.0.1/");
-    const Qt::KeyboardModifiers none;
-    const Qt::KeyboardModifiers alt = Qt::AltModifier;
-    QTest::newRow("Enter in the URL box") << url << "txtHomepageURL" << Qt::Key_Return << none << "started";
-    QTest::newRow("Enter, URL empty") << "" << "txtHomepageURL" << Qt::Key_Return << none << "nothing";
-    QTest::newRow("Enter, URL of blanks") << "   " << "txtHomepageURL" << Qt::Key_Return << none << "started";
-    QTest::newRow("keypad Enter in the password box") << url << "txtPassword" << Qt::Key_Enter << none << "started";
-    QTest::newRow("Enter on a check box") << url << "chkWorkOffline" << Qt::Key_Return << none << "started";
-    QTest::newRow("Enter on More") << url << "cmdMore" << Qt::Key_Return << none << "expanded";
-    QTest::newRow("Enter on Start") << url << "cmdOK" << Qt::Key_Return << none << "started";
-    QTest::newRow("Esc") << url << "txtHomepageURL" << Qt::Key_Escape << none << "nothing";
-    QTest::newRow("Alt+S") << url << "txtMinDelay" << Qt::Key_S << alt << "started";
-    QTest::newRow("Alt+M") << url << "txtHomepageURL" << Qt::Key_M << alt << "expanded";
-    QTest::newRow("Alt+N") << url << "txtHomepageURL" << Qt::Key_N << alt << "chkAllowNewWindows";
-}
-
-void DialogTest::keys()
-{
-    QFETCH(QString, url);
-    QFETCH(QString, focus);
-    QFETCH(Qt::Key, key);
-    QFETCH(Qt::KeyboardModifiers, modifiers);
-    QFETCH(QString, outcome);
-    QVERIFY(Open(QString()));
-    QTest::keyClicks(form_->txtHomepageURL, url);
-    const QString marker = QStringLiteral("unchanged");
-    PresentationSettings.HomepageURL = marker;
-    QWidget* start = Control(focus);
-    start->setFocus(Qt::OtherFocusReason);
-    QTest::keyClick(start, key, modifiers);
-
-    const bool started = outcome == QLatin1String("started");
-    QTRY_COMPARE(form_->isHidden(), started);
-    QCOMPARE(PresentationSettings.HomepageURL, started ? url : marker);
-    if (started)
-        return;
-    const bool expanded = outcome == QLatin1String("expanded");
-    QTRY_COMPARE(form_->ClientHeight(), expanded ? FrmURLPrompt::kExpandedHeight : FrmURLPrompt::kCompactHeight);
-    QCOMPARE(form_->cmdMore->isEnabled(), !expanded);
-    if (auto* box = qobject_cast<QCheckBox*>(Control(outcome))) {
-        QTRY_COMPARE(box->checkState(), Qt::Checked);
-        QCOMPARE(QApplication::focusWidget(), box);
-    }
-    if (outcome == QLatin1String("nothing"))
-        QCOMPARE(QApplication::focusWidget(), start);
-}
-
-void DialogTest::layout()
+void DialogTest::layoutAndCreditUnderline()
 {
     QVERIFY(Open(QString()));
-    // Compact: Frame1 lies below the client area, the buttons inside it.
-    QVERIFY(form_->Frame1->visibleRegion().isEmpty());
+    // The buttons lie in the compact view.
     for (QPushButton* button : {form_->cmdOK, form_->cmdClose, form_->cmdMore})
         QVERIFY(form_->rect().contains(button->geometry()));
     form_->cmdMore_Click();
-    QVERIFY(!form_->Frame1->visibleRegion().isEmpty());
 
     // Every text shows whole in the font at hand: labels on their lines,
     // buttons and check boxes beside their frames and boxes.
     for (QLabel* label : form_->findChildren<QLabel*>()) {
-        const QRect needed = label->fontMetrics().boundingRect(label->rect(), int(label->alignment()) | Qt::TextWordWrap |
-                                                                    Qt::TextShowMnemonic, label->text());
+        const int flags = int(label->alignment()) | Qt::TextWordWrap | Qt::TextShowMnemonic;
+        const QRect needed = label->fontMetrics().boundingRect(label->rect(), flags, label->text());
         QVERIFY2(label->rect().contains(needed), qPrintable(label->objectName()));
     }
     for (QCheckBox* box : form_->findChildren<QCheckBox*>())
@@ -430,31 +237,20 @@ void DialogTest::layout()
         const int text = button->fontMetrics().horizontalAdvance(QString(button->text()).remove(QLatin1Char('&')));
         QVERIFY2(text + 8 <= button->width(), qPrintable(button->objectName()));
     }
-}
 
-void DialogTest::creditUnderline()
-{
-    QVERIFY(Open(QString()));
-    form_->cmdMore_Click();
+    // The credit label underlines under the pointer; only the dialog's bare
+    // surface takes it away, not Frame1, its labels or a button.
     auto underlined = [this] { return form_->lblCredits->font().underline(); };
     QVERIFY(!underlined());
-
     QTest::mouseMove(form_->lblCredits, QPoint(10, form_->lblCredits->height() / 2));
     QTRY_VERIFY(underlined());
-    // Over Frame1's own surface, and over another of its labels, it stays.
     QTest::mouseMove(form_->Frame1, QPoint(form_->Frame1->width() - 10, form_->Frame1->height() - 6));
     QTest::mouseMove(form_->lblHelp1, QPoint(10, 5));
-    QTest::qWait(50);
-    QVERIFY(underlined());
-    // Over the dialog's bare surface it goes.
-    QTest::mouseMove(form_.get(), QPoint(4, form_->height() - 3));
-    QTRY_VERIFY(!underlined());
-    // A button is no bare surface either way.
-    QTest::mouseMove(form_->lblCredits, QPoint(12, 5));
-    QTRY_VERIFY(underlined());
     QTest::mouseMove(form_->cmdOK, QPoint(5, 5));
     QTest::qWait(50);
     QVERIFY(underlined());
+    QTest::mouseMove(form_.get(), QPoint(4, form_->height() - 3));
+    QTRY_VERIFY(!underlined());
 }
 
 QUILLORY_TEST_MAIN(DialogTest)
