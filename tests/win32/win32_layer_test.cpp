@@ -1,20 +1,80 @@
 // Checks the Win32 window-function layer against real windows, real keyboard
-// input and a second process, under Windows or Wine.
+// input and a second process (this program started again with an event name),
+// under Windows or Wine.
 
 #include "platform/win32/Win32User32.h"
 
 #include "presentation/CloseBrowserWindows.h"
-#include "recording_window.h"
+
+#include <windows.h>
 
 #include <cstdio>
-#include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
-using quillory::WindowHandle;
 using quillory::Win32User32;
+using quillory::WindowHandle;
 
 namespace {
+
+// What reached a test window: the two messages the closing walk posts, and keys.
+struct WindowLog {
+    std::vector<UINT> closeMessages;  // WM_CANCELMODE and WM_CLOSE, in arrival order
+    std::vector<UINT> keysDown;       // virtual-key codes of WM_KEYDOWN and WM_SYSKEYDOWN
+    bool destroyed = false;
+};
+std::map<HWND, WindowLog> logs;
+WindowLog& LogOf(HWND window)
+{
+    return logs[window];
+}
+const std::vector<UINT> closeSequence = {WM_CANCELMODE, WM_CLOSE};
+
+LRESULT CALLBACK RecordingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WindowLog& log = logs[window];
+    if (message == WM_CANCELMODE || message == WM_CLOSE)
+        log.closeMessages.push_back(message);
+    if (message == WM_CLOSE)
+        DestroyWindow(window);
+    log.destroyed |= message == WM_NCDESTROY;
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
+        log.keysDown.push_back(static_cast<UINT>(wParam));
+    // Kept from DefWindowProc: a lone Alt release would open the window menu,
+    // whose modal loop would stall the test.
+    if (message == WM_CLOSE || message == WM_SYSKEYDOWN || message == WM_SYSKEYUP)
+        return 0;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND CreateRecordingWindow(const std::string& title, bool shown)
+{
+    static const ATOM windowClass = [] {
+        WNDCLASSA c{};
+        c.lpfnWndProc = RecordingWindowProc;
+        c.hInstance = GetModuleHandleA(nullptr);
+        c.lpszClassName = "QuilloryRecordingWindow";
+        return RegisterClassA(&c);
+    }();
+    return CreateWindowExA(0, MAKEINTATOM(windowClass), title.c_str(), WS_OVERLAPPEDWINDOW | (shown ? WS_VISIBLE : 0),
+                           10, 10, 320, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+// Dispatches this thread's messages until done() holds or timeoutMs passes; returns done().
+template <typename Condition>
+bool PumpMessagesUntil(Condition done, DWORD timeoutMs)
+{
+    for (const ULONGLONG end = GetTickCount64() + timeoutMs; !done() && GetTickCount64() < end;) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return done();
+}
 
 int passed = 0;
 int failed = 0;
@@ -72,8 +132,7 @@ std::vector<UINT> KeysReaching(HWND window, WORD modifier, WORD key)
     std::vector<UINT>& keys = LogOf(window).keysDown;
     keys.clear();
     HANDLE sender = CreateThread(nullptr, 0, SendKeys, &sequence, 0, nullptr);
-    const bool arrived = PumpMessagesUntil(
-        [&] { return !keys.empty() && keys.back() == endMarker; }, 3000);
+    const bool arrived = PumpMessagesUntil([&] { return !keys.empty() && keys.back() == endMarker; }, 3000);
     WaitForSingleObject(sender, 3000);
     CloseHandle(sender);
     if (!arrived)
@@ -134,17 +193,14 @@ void TestLockSwallowsTaskSwitchKeys()
 
 // --- the closing walk --------------------------------------------------------
 
-// Starts marker_process.exe from this program's folder and waits until its
-// windows exist; returns its process handle, or nullptr.
+// Starts this program again as the other process and waits until its windows
+// exist; returns its process handle, or nullptr.
 HANDLE StartMarkerProcess()
 {
     char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    folder.erase(folder.find_last_of("\\/") + 1);
     const std::string eventName = "QuilloryMarkersReady-" + std::to_string(GetCurrentProcessId());
+    std::string commandLine = "\"" + std::string(path, GetModuleFileNameA(nullptr, path, MAX_PATH)) + "\" " + eventName;
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
-    std::string commandLine = "\"" + folder + "marker_process.exe\" " + eventName;
 
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -212,7 +268,6 @@ void TestClosingWalk()
         },
         10000);
 
-    const std::vector<UINT> closeSequence = {WM_CANCELMODE, WM_CLOSE};
     for (const Case& c : cases) {
         const std::string name = "\"" + c.title.substr(0, 40) + "\" (" + (c.shown ? "shown" : "hidden") + ")";
         const WindowLog& log = LogOf(c.window);
@@ -239,10 +294,31 @@ void TestClosingWalk()
     DestroyWindow(own);
 }
 
+// The other process: two marker windows (one shown, one hidden) and one that
+// must be left alone. It signals the named event once they exist and exits
+// when both markers are gone, with 0 only if each got WM_CANCELMODE then
+// WM_CLOSE and nothing else was touched.
+int RunMarkerProcess(const char* readyEvent)
+{
+    const HWND markers[] = {CreateRecordingWindow("Other process - Microsoft Internet Explorer", true),
+                            CreateRecordingWindow("Microsoft Internet Explorer", false)};
+    const HWND bystander = CreateRecordingWindow("Other process notes", true);
+    HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, readyEvent);
+    if (!markers[0] || !markers[1] || !bystander || !ready || !SetEvent(ready))
+        return 2;
+    const auto closed = [&](HWND w) { return LogOf(w).destroyed && LogOf(w).closeMessages == closeSequence; };
+    PumpMessagesUntil([&] { return LogOf(markers[0]).destroyed && LogOf(markers[1]).destroyed; }, 15000);
+    return closed(markers[0]) && closed(markers[1]) && IsWindow(bystander) && LogOf(bystander).closeMessages.empty()
+               ? 0
+               : 1;
+}
+
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    if (argc == 2)
+        return RunMarkerProcess(argv[1]);
     TestLockSwallowsTaskSwitchKeys();
     TestClosingWalk();
     std::printf("win32_layer_test: %d passed, %d failed\n", passed, failed);
