@@ -352,23 +352,18 @@ void X11User32Test::setForegroundWindowActivatesAndRaises()
     QTRY_VERIFY(isViewable(other));
 
     // Each in turn comes to the front, and first in the walk, which lists the topmost first.
-    QVERIFY(user32.SetForegroundWindow(other));
-    QTRY_COMPARE(foregroundWindow(), other);
-    QTRY_VERIFY(positionIn(walk(user32, other), other) < positionIn(walk(user32, other), own.winId()));
-
-    QVERIFY(user32.SetForegroundWindow(own.winId()));
-    QTRY_COMPARE(foregroundWindow(), own.winId());
+    for (const auto& [front, back] : {std::pair{other, WindowHandle(own.winId())}, {own.winId(), other}}) {
+        QVERIFY(user32.SetForegroundWindow(front));
+        QTRY_COMPARE(foregroundWindow(), front);
+        QTRY_VERIFY(positionIn(walk(user32, other), front) < positionIn(walk(user32, other), back));
+    }
     QTRY_VERIFY(own.isActiveWindow());
-    QTRY_VERIFY(positionIn(walk(user32, other), own.winId()) < positionIn(walk(user32, other), other));
 
     if (!underWindowManager()) {
         // A window manager that died leaves its root properties behind,
         // naming a check window that is gone: they are not trusted.
         xcb_connection_t* c = connection();
-        const xcb_window_t gone = xcb_generate_id(c);
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, gone, root(), 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
-                          XCB_COPY_FROM_PARENT, 0, nullptr);
-        xcb_destroy_window(c, gone);
+        const xcb_window_t gone = xcb_generate_id(c);  // an id no window has
         const xcb_atom_t supported = atom("_NET_SUPPORTED"), check = atom("_NET_SUPPORTING_WM_CHECK");
         const xcb_atom_t activation = atom("_NET_ACTIVE_WINDOW");
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, root(), check, XCB_ATOM_WINDOW, 32, 1, &gone);
