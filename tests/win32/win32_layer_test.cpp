@@ -191,9 +191,7 @@ std::vector<Case> OpenWindows()
                                // Longer than any fixed buffer, with the marker only at its very end.
                                {std::string(600, 'x') + " - " + marker, true, true},
                                {"microsoft internet explorer", true, false},
-                               {"Page - Microsoft Internet Explore", true, false},
                                {"", true, false},
-                               {"", false, false},
                                {"Notes", false, false}};
     for (Case& c : cases)
         c.window = CreateRecordingWindow(c.title, c.shown);
