@@ -4,8 +4,10 @@
 
 #include "platform/User32.h"
 
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <stdexcept>
@@ -23,9 +25,9 @@ public:
     QStringList calls;
     // Called with each call as it is recorded, to look at the program's state at that moment.
     std::function<void(const QString&)> observer;
-    // Handles whose title reading throws, to check that a failing step is skipped.
+    // Handles whose title reading throws, and functions that throw after being
+    // recorded, to check that a failing step is skipped.
     std::vector<quillory::WindowHandle> unreadable;
-    // Functions that throw after being recorded, to check that a failing step is skipped.
     QStringList failingCalls;
 
     quillory::WindowHandle GetWindow(quillory::WindowHandle hWnd, std::uint32_t uCmd) override
@@ -33,79 +35,73 @@ public:
         Record(QStringLiteral("GetWindow %1 %2").arg(hWnd).arg(uCmd));
         if (uCmd == quillory::GW_HWNDFIRST)
             return windows.empty() ? 0 : windows.front().handle;
-        for (std::size_t i = 0; i + 1 < windows.size(); ++i) {
-            if (windows[i].handle == hWnd)
-                return windows[i + 1].handle;
-        }
-        return 0;
+        const auto it = Find(hWnd);
+        return it != windows.end() && it + 1 != windows.end() ? (it + 1)->handle : 0;
     }
 
     std::int32_t GetWindowTextLengthA(quillory::WindowHandle hWnd) override
     {
-        const Window* window = Find(hWnd);
-        return window ? static_cast<std::int32_t>(window->title.size()) : 0;
+        const auto it = Find(hWnd);
+        return it != windows.end() ? static_cast<std::int32_t>(it->title.size()) : 0;
     }
 
     std::int32_t GetWindowTextA(quillory::WindowHandle hWnd, char* buffer, std::int32_t size) override
     {
-        for (quillory::WindowHandle bad : unreadable) {
-            if (bad == hWnd)
-                throw std::runtime_error("title cannot be read");
-        }
-        const Window* window = Find(hWnd);
-        if (!window || size <= 0)
+        if (std::count(unreadable.begin(), unreadable.end(), hWnd))
+            throw std::runtime_error("title cannot be read");
+        const auto it = Find(hWnd);
+        if (it == windows.end() || size <= 0)
             return 0;
-        const std::size_t copied = std::min(window->title.size(), static_cast<std::size_t>(size - 1));
-        std::memcpy(buffer, window->title.data(), copied);
+        const std::size_t copied = std::min(it->title.size(), static_cast<std::size_t>(size - 1));
+        std::memcpy(buffer, it->title.data(), copied);
         buffer[copied] = '\0';
         return static_cast<std::int32_t>(copied);
     }
 
     std::int32_t PostMessageA(quillory::WindowHandle hWnd, std::uint32_t msg, std::uintptr_t, std::intptr_t) override
     {
-        Record(QStringLiteral("PostMessageA %1 %2").arg(hWnd).arg(msg == quillory::WM_CLOSE ? "WM_CLOSE" : msg == quillory::WM_CANCELMODE ? "WM_CANCELMODE" : "?"));
-        return 1;
+        return Record(QStringLiteral("PostMessageA %1 %2")
+                          .arg(hWnd)
+                          .arg(msg == quillory::WM_CLOSE        ? "WM_CLOSE"
+                               : msg == quillory::WM_CANCELMODE ? "WM_CANCELMODE"
+                                                                : "?"));
     }
 
     std::int32_t SetForegroundWindow(quillory::WindowHandle hWnd) override
     {
-        Record(QStringLiteral("SetForegroundWindow %1").arg(hWnd));
-        return 1;
+        return Record(QStringLiteral("SetForegroundWindow %1").arg(hWnd));
     }
 
     std::int32_t SystemParametersInfoA(std::uint32_t action, std::uint32_t param, void*, std::uint32_t winIni) override
     {
-        Record(QStringLiteral("SystemParametersInfoA %1 %2 %3").arg(action).arg(param == quillory::API_TRUE ? "TRUE" : param == 0 ? "FALSE" : "?").arg(winIni));
-        return 1;
+        return Record(QStringLiteral("SystemParametersInfoA %1 %2 %3")
+                          .arg(action)
+                          .arg(param == quillory::API_TRUE ? "TRUE"
+                               : param == 0                ? "FALSE"
+                                                           : "?")
+                          .arg(winIni));
     }
 
     // The calls that start with the given word.
     QStringList CallsOf(const QString& name) const
     {
-        QStringList found;
-        for (const QString& call : calls) {
-            if (call.startsWith(name + QLatin1Char(' ')))
-                found << call;
-        }
-        return found;
+        return calls.filter(QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(name) + QLatin1Char(' ')));
     }
 
 private:
-    void Record(const QString& call)
+    // Records a call; returns 1, the functions' success.
+    int Record(const QString& call)
     {
         calls << call;
         if (observer)
             observer(call);
         if (failingCalls.contains(call.section(QLatin1Char(' '), 0, 0)))
             throw std::runtime_error("failing call");
+        return 1;
     }
 
-    const Window* Find(quillory::WindowHandle hWnd) const
+    std::vector<Window>::const_iterator Find(quillory::WindowHandle hWnd) const
     {
-        for (const Window& window : windows) {
-            if (window.handle == hWnd)
-                return &window;
-        }
-        return nullptr;
+        return std::find_if(windows.begin(), windows.end(), [&](const Window& w) { return w.handle == hWnd; });
     }
 };

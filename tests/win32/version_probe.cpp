@@ -18,9 +18,9 @@ int main()
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT size = 0;
     if (VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &size)) {
-        for (const auto& [name, ms, ls] : {std::tuple{"FILEVERSION", fixed->dwFileVersionMS, fixed->dwFileVersionLS},
-                                           std::tuple{"PRODUCTVERSION", fixed->dwProductVersionMS,
-                                                      fixed->dwProductVersionLS}})
+        for (const auto& [name, ms, ls] :
+             {std::tuple{"FILEVERSION", fixed->dwFileVersionMS, fixed->dwFileVersionLS},
+              std::tuple{"PRODUCTVERSION", fixed->dwProductVersionMS, fixed->dwProductVersionLS}})
             std::printf("%s=%u,%u,%u,%u\n", name, HIWORD(ms), LOWORD(ms), HIWORD(ls), LOWORD(ls));
         std::printf("FILETYPE=%lu\n", fixed->dwFileType);
     }

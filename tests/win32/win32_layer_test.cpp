@@ -1,17 +1,20 @@
 // Checks the Win32 window-function layer against real windows, real keyboard
-// input and a second process, under Windows or Wine.
+// input and a second process (this program started again with "other"),
+// under Windows or Wine.
 
 #include "platform/win32/Win32User32.h"
 
 #include "presentation/CloseBrowserWindows.h"
-#include "recording_window.h"
 
+#include <windows.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
-using quillory::WindowHandle;
 using quillory::Win32User32;
 
 namespace {
@@ -21,36 +24,65 @@ int failed = 0;
 
 void Check(bool ok, const std::string& what)
 {
-    if (ok) {
-        ++passed;
-    } else {
-        ++failed;
+    ++(ok ? passed : failed);
+    if (!ok)
         std::printf("FAIL: %s\n", what.c_str());
+}
+
+// What reached a test window: the two messages the closing walk posts, and keys.
+struct WindowLog {
+    std::vector<UINT> closeMessages;  // WM_CANCELMODE and WM_CLOSE, in arrival order
+    std::vector<UINT> keysDown;       // virtual-key codes of WM_KEYDOWN and WM_SYSKEYDOWN
+    bool destroyed = false;
+};
+std::map<HWND, WindowLog> logs;
+
+LRESULT CALLBACK RecordingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WindowLog& log = logs[window];
+    if (message == WM_CANCELMODE || message == WM_CLOSE)
+        log.closeMessages.push_back(message);
+    if (message == WM_CLOSE)
+        DestroyWindow(window);
+    log.destroyed |= message == WM_NCDESTROY;
+    if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN)
+        log.keysDown.push_back(static_cast<UINT>(wParam));
+    // System keys are kept from DefWindowProc: a lone Alt release would open
+    // the window menu, whose modal loop would stall the test.
+    if (message == WM_CLOSE || message == WM_SYSKEYDOWN || message == WM_SYSKEYUP)
+        return 0;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND CreateRecordingWindow(const std::string& title, bool shown)
+{
+    static const ATOM windowClass = [] {
+        WNDCLASSA c{};
+        c.lpfnWndProc = RecordingWindowProc;
+        c.hInstance = GetModuleHandleA(nullptr);
+        c.lpszClassName = "QuilloryRecordingWindow";
+        return RegisterClassA(&c);
+    }();
+    return CreateWindowExA(0, MAKEINTATOM(windowClass), title.c_str(), WS_OVERLAPPEDWINDOW | (shown ? WS_VISIBLE : 0),
+                           10, 10, 320, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+// Dispatches this thread's messages until done() holds or timeoutMs passes; returns done().
+template <typename Condition>
+bool PumpMessagesUntil(Condition done, DWORD timeoutMs)
+{
+    for (const ULONGLONG end = GetTickCount64() + timeoutMs; !done() && GetTickCount64() < end;) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
+    return done();
 }
 
-WindowHandle HandleOf(HWND window)
-{
-    return reinterpret_cast<WindowHandle>(window);
-}
-
-// Keys are injected from a second thread, because the hook runs on the thread
-// that installed it, and that thread has to pump messages meanwhile.
-DWORD WINAPI SendKeys(void* inputs)
-{
-    auto* sequence = static_cast<std::vector<INPUT>*>(inputs);
-    SendInput(static_cast<UINT>(sequence->size()), sequence->data(), sizeof(INPUT));
-    return 0;
-}
-
-INPUT Key(WORD key, bool up)
-{
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return input;
-}
+// --- the keyboard lock -------------------------------------------------------
 
 // The keys that reach the focused window when modifier (0 for none) is held
 // while key is tapped.
@@ -58,22 +90,32 @@ std::vector<UINT> KeysReaching(HWND window, WORD modifier, WORD key)
 {
     const WORD endMarker = VK_F9;
     std::vector<INPUT> sequence;
-    if (modifier != 0)
-        sequence.push_back(Key(modifier, false));
-    sequence.push_back(Key(key, false));
-    sequence.push_back(Key(key, true));
-    if (modifier != 0)
-        sequence.push_back(Key(modifier, true));
-    sequence.push_back(Key(endMarker, false));
-    sequence.push_back(Key(endMarker, true));
-
+    for (const auto& [k, flags] : {std::pair<WORD, DWORD>{modifier, 0},
+                                   {key, 0},
+                                   {key, KEYEVENTF_KEYUP},
+                                   {modifier, KEYEVENTF_KEYUP},
+                                   {endMarker, 0},
+                                   {endMarker, KEYEVENTF_KEYUP}}) {
+        if (k != 0) {
+            sequence.push_back(INPUT{INPUT_KEYBOARD, {}});
+            sequence.back().ki.wVk = k;
+            sequence.back().ki.dwFlags = flags;
+        }
+    }
     SetForegroundWindow(window);
     SetFocus(window);
-    std::vector<UINT>& keys = LogOf(window).keysDown;
+    std::vector<UINT>& keys = logs[window].keysDown;
     keys.clear();
-    HANDLE sender = CreateThread(nullptr, 0, SendKeys, &sequence, 0, nullptr);
-    const bool arrived = PumpMessagesUntil(
-        [&] { return !keys.empty() && keys.back() == endMarker; }, 3000);
+    // Sent from a second thread: the hook runs on the thread that installed
+    // it, and that thread has to pump messages meanwhile.
+    HANDLE sender = CreateThread(
+        nullptr, 0,
+        [](void* inputs) -> DWORD {
+            auto* sequence = static_cast<std::vector<INPUT>*>(inputs);
+            return SendInput(static_cast<UINT>(sequence->size()), sequence->data(), sizeof(INPUT));
+        },
+        &sequence, 0, nullptr);
+    const bool arrived = PumpMessagesUntil([&] { return !keys.empty() && keys.back() == endMarker; }, 3000);
     WaitForSingleObject(sender, 3000);
     CloseHandle(sender);
     if (!arrived)
@@ -84,32 +126,29 @@ std::vector<UINT> KeysReaching(HWND window, WORD modifier, WORD key)
 
 void CheckKeys(HWND window, bool lockOn, const char* state)
 {
-    struct Typing {
+    const struct {
         const char* name;
         WORD modifier;
         WORD key;
         bool lockedOut;
-    };
-    const Typing typings[] = {
-        {"A", 0, 'A', false},
-        {"left Windows", 0, VK_LWIN, true},
-        {"right Windows", 0, VK_RWIN, true},
-        {"Alt+Tab", VK_MENU, VK_TAB, true},
-        {"Alt+Esc", VK_MENU, VK_ESCAPE, true},
-        {"Ctrl+Esc", VK_CONTROL, VK_ESCAPE, true},
-        {"Ctrl+Tab", VK_CONTROL, VK_TAB, false},
-        {"Esc", 0, VK_ESCAPE, false},
-        {"Tab", 0, VK_TAB, false},
-    };
-    for (const Typing& typing : typings) {
+    } typings[] = {{"A", 0, 'A', false},
+                   {"left Windows", 0, VK_LWIN, true},
+                   {"right Windows", 0, VK_RWIN, true},
+                   {"Alt+Tab", VK_MENU, VK_TAB, true},
+                   {"Alt+Esc", VK_MENU, VK_ESCAPE, true},
+                   {"Ctrl+Esc", VK_CONTROL, VK_ESCAPE, true},
+                   {"Ctrl+Tab", VK_CONTROL, VK_TAB, false},
+                   {"Esc", 0, VK_ESCAPE, false},
+                   {"Tab", 0, VK_TAB, false}};
+    for (const auto& typing : typings) {
         std::vector<UINT> expected;
         if (typing.modifier != 0)
             expected.push_back(typing.modifier);
         if (!(lockOn && typing.lockedOut))
             expected.push_back(typing.key);
-        const bool swallowed = expected.empty() || expected.back() != typing.key;
         Check(KeysReaching(window, typing.modifier, typing.key) == expected,
-              std::string(typing.name) + (swallowed ? " is swallowed " : " reaches the window ") + state);
+              std::string(typing.name) + (lockOn && typing.lockedOut ? " is swallowed " : " reaches the window ") +
+                  state);
     }
 }
 
@@ -134,115 +173,99 @@ void TestLockSwallowsTaskSwitchKeys()
 
 // --- the closing walk --------------------------------------------------------
 
-// Starts marker_process.exe from this program's folder and waits until its
-// windows exist; returns its process handle, or nullptr.
-HANDLE StartMarkerProcess()
-{
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    folder.erase(folder.find_last_of("\\/") + 1);
-    const std::string eventName = "QuilloryMarkersReady-" + std::to_string(GetCurrentProcessId());
-    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
-    std::string commandLine = "\"" + folder + "marker_process.exe\" " + eventName;
+// The windows each of the two processes opens for the walk: the marked ones
+// must get WM_CANCELMODE, then WM_CLOSE, and close; the others are left alone.
+struct Case {
+    std::string title;
+    bool shown;
+    bool marked;
+    HWND window = nullptr;
+};
 
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        CloseHandle(ready);
-        return nullptr;
-    }
-    CloseHandle(process.hThread);
-    HANDLE waitFor[] = {ready, process.hProcess};
-    const DWORD which = WaitForMultipleObjects(2, waitFor, FALSE, 10000);
-    CloseHandle(ready);
-    if (which != WAIT_OBJECT_0) {
-        TerminateProcess(process.hProcess, 99);
-        CloseHandle(process.hProcess);
-        return nullptr;
-    }
-    return process.hProcess;
+std::vector<Case> OpenWindows()
+{
+    const std::string marker = "Microsoft Internet Explorer";
+    std::vector<Case> cases = {{marker, true, true},
+                               {"Page - " + marker, false, true},
+                               {marker + " (hidden)", false, true},
+                               // Longer than any fixed buffer, with the marker only at its very end.
+                               {std::string(600, 'x') + " - " + marker, true, true},
+                               {"microsoft internet explorer", true, false},
+                               {"", true, false},
+                               {"Notes", false, false}};
+    for (Case& c : cases)
+        c.window = CreateRecordingWindow(c.title, c.shown);
+    return cases;
 }
 
-void TestClosingWalk()
+// Waits for the marked windows to close, then checks what reached each window.
+void CheckWindows(const std::vector<Case>& cases)
 {
-    struct Case {
-        std::string title;
-        bool shown;
-        bool marked;
-        HWND window = nullptr;
-    };
-    const std::string marker = "Microsoft Internet Explorer";
-    std::vector<Case> cases = {
-        {marker, true, true},
-        {"Page - " + marker, false, true},
-        {marker + " (hidden)", false, true},
-        // Longer than any fixed buffer, with the marker only at its very end.
-        {std::string(600, 'x') + " - " + marker, true, true},
-        {"microsoft internet explorer", true, false},
-        {"Page - Microsoft Internet Explore", true, false},
-        {"", true, false},
-        {"", false, false},
-        {"Notes", false, false},
-    };
-    HWND own = CreateRecordingWindow("Quillory", true);
-    for (Case& c : cases)
-        c.window = CreateRecordingWindow(c.title.c_str(), c.shown);
-    HANDLE other = StartMarkerProcess();
-    Check(other != nullptr, "the marker process starts and opens its windows");
-    if (other == nullptr)
-        return;
-
-    // Someone else is in front, as when the program is being closed.
-    SetForegroundWindow(cases[4].window);
-    Win32User32 user32;
-    quillory::CloseBrowserWindows(user32, HandleOf(own), "Quillory");
-    // Checked at once: Wine keeps no real stacking order, and may hand the
-    // foreground elsewhere when the other process's windows go away.
-    Check(GetForegroundWindow() == own, "the walk brings the program's own window to the foreground");
-
     PumpMessagesUntil(
         [&] {
-            for (const Case& c : cases)
-                if (c.marked && !LogOf(c.window).destroyed)
-                    return false;
-            return WaitForSingleObject(other, 0) == WAIT_OBJECT_0;
+            return std::all_of(cases.begin(), cases.end(),
+                               [](const Case& c) { return !c.marked || logs[c.window].destroyed; });
         },
         10000);
-
-    const std::vector<UINT> closeSequence = {WM_CANCELMODE, WM_CLOSE};
     for (const Case& c : cases) {
         const std::string name = "\"" + c.title.substr(0, 40) + "\" (" + (c.shown ? "shown" : "hidden") + ")";
-        const WindowLog& log = LogOf(c.window);
+        const WindowLog& log = logs[c.window];
         if (c.marked)
-            Check(log.closeMessages == closeSequence && log.destroyed && !IsWindow(c.window),
+            Check(log.closeMessages == std::vector<UINT>{WM_CANCELMODE, WM_CLOSE} && log.destroyed &&
+                      !IsWindow(c.window),
                   name + " gets WM_CANCELMODE, then WM_CLOSE, and closes");
         else
             Check(log.closeMessages.empty() && IsWindow(c.window), name + " is left alone");
     }
-    Check(LogOf(own).closeMessages.empty() && IsWindow(own), "the program's own window is left alone");
+}
+
+// The other process: the same windows, and a hidden one last to say they are
+// open; its exit code is the number of failed checks.
+int RunOtherProcess()
+{
+    const std::vector<Case> cases = OpenWindows();
+    CreateRecordingWindow("Other process ready", false);
+    CheckWindows(cases);
+    return failed;
+}
+
+void TestClosingWalk()
+{
+    HWND own = CreateRecordingWindow("Quillory", true);
+    const std::vector<Case> cases = OpenWindows();
+    char path[MAX_PATH];
+    std::string commandLine = "\"" + std::string(path, GetModuleFileNameA(nullptr, path, MAX_PATH)) + "\" other";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION other{};
+    const bool started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                        &startup, &other);
+    Check(started && PumpMessagesUntil([] { return FindWindowA(nullptr, "Other process ready") != nullptr; }, 10000),
+          "the other process starts and opens its windows");
+
+    // Someone else is in front, as when the program is being closed.
+    SetForegroundWindow(cases[4].window);
+    Win32User32 user32;
+    quillory::CloseBrowserWindows(user32, reinterpret_cast<quillory::WindowHandle>(own), "Quillory");
+    // Checked at once: Wine keeps no real stacking order, and may hand the
+    // foreground elsewhere when the other process's windows go away.
+    Check(GetForegroundWindow() == own, "the walk brings the program's own window to the foreground");
+    CheckWindows(cases);
+    Check(logs[own].closeMessages.empty() && IsWindow(own), "the program's own window is left alone");
 
     DWORD exitCode = STILL_ACTIVE;
-    if (WaitForSingleObject(other, 0) != WAIT_OBJECT_0)
-        TerminateProcess(other, 99);
-    GetExitCodeProcess(other, &exitCode);
-    CloseHandle(other);
-    Check(exitCode == 0,
-          "the other process's shown and hidden markers get WM_CANCELMODE, then WM_CLOSE, and close (exit code " +
-              std::to_string(exitCode) + ")");
-
-    for (const Case& c : cases)
-        if (IsWindow(c.window))
-            DestroyWindow(c.window);
-    DestroyWindow(own);
+    if (started && WaitForSingleObject(other.hProcess, 15000) != WAIT_OBJECT_0)
+        TerminateProcess(other.hProcess, 99);
+    GetExitCodeProcess(other.hProcess, &exitCode);
+    Check(exitCode == 0, "the other process's windows: exit code " + std::to_string(exitCode) + ", its failed checks");
 }
 
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "other") == 0)
+        return RunOtherProcess();
     TestLockSwallowsTaskSwitchKeys();
     TestClosingWalk();
     std::printf("win32_layer_test: %d passed, %d failed\n", passed, failed);
