@@ -9,6 +9,7 @@
 #include "platform/User32Provider.h"
 
 #include <QLineEdit>
+#include <algorithm>
 #include <memory>
 
 using namespace quillory;
@@ -22,15 +23,12 @@ private slots:
     void cleanup();
     void resetThresholds_data();
     void resetThresholds();
-    void shortDelaysNeverReset();
     void resetGoesHome();
     void navigationPutsTheResetOff();
     void resetOrder();
-    void resetReloadsAClosedPrompt();
-    void failingStepDoesNotStopTheReset();
+    void resetReloadsAClosedPromptDespiteFailures();
     void hotCorner();
     void wrongPasswordHidesAndStays();
-    void promptBoxLimits();
 
 private:
     void LoadForm();
@@ -80,11 +78,13 @@ void ExitAndResetTest::LoadForm()
 void ExitAndResetTest::resetThresholds_data()
 {
     QTest::addColumn<float>("delay");
-    QTest::addColumn<int>("ticks");
+    QTest::addColumn<int>("ticks");  // 0: never
     QTest::newRow("10 s") << 10.0f << 1;
     QTest::newRow("25 s acts as 20") << 25.0f << 2;
     QTest::newRow("15 s from the dialog acts as 10") << 15.0f << 1;
     QTest::newRow("longest") << 32760.0f << 3276;
+    QTest::newRow("0 s never") << 0.0f << 0;
+    QTest::newRow("9 s never") << 9.0f << 0;
 }
 
 void ExitAndResetTest::resetThresholds()
@@ -95,29 +95,16 @@ void ExitAndResetTest::resetThresholds()
     PresentationSettings.CloseOpenWindows = True;  // each reset walks the windows: it shows in the calls
     LoadForm();
     user32_.calls.clear();
-    for (int tick = 1; tick < ticks; ++tick) {
+    for (int tick = 1; tick < (ticks ? ticks : 40000); ++tick) {
         form_->tmrTimeout_Timer();
-        QCOMPARE(int(form_->TickCount), tick);
+        QCOMPARE(int(form_->TickCount), std::min(tick, 32767));  // stops at the top instead of wrapping
     }
     QVERIFY(user32_.calls.isEmpty());
+    if (ticks == 0)
+        return;
     form_->tmrTimeout_Timer();
     QCOMPARE(int(form_->TickCount), 0);
     QCOMPARE(user32_.CallsOf(QStringLiteral("SetForegroundWindow")).size(), 1);
-}
-
-void ExitAndResetTest::shortDelaysNeverReset()
-{
-    PresentationSettings.CloseOpenWindows = True;
-    LoadForm();
-    for (float delay : {0.0f, 5.0f, 9.0f}) {
-        PresentationSettings.MinDelay = delay;
-        form_->TickCount = 0;
-        user32_.calls.clear();
-        for (int tick = 0; tick < 40000; ++tick)
-            form_->tmrTimeout_Timer();
-        QCOMPARE(int(form_->TickCount), 32767);  // stops at the top instead of wrapping
-        QVERIFY(user32_.calls.isEmpty());
-    }
 }
 
 void ExitAndResetTest::resetGoesHome()
@@ -127,7 +114,6 @@ void ExitAndResetTest::resetGoesHome()
     const QString next = server_.Url(QStringLiteral("next.html"));
     form_->webBrowser->Navigate(next);
     WaitForCompletion(next);
-    QCOMPARE(CurrentUrl(), next);
 
     QSignalSpy completed(form_->webBrowser, &WebBrowser::NavigateComplete2);
     QTest::qWait(1200);
@@ -153,12 +139,11 @@ void ExitAndResetTest::navigationPutsTheResetOff()
     QCOMPARE(int(form_->TickCount), 0);
 
     user32_.calls.clear();
-    form_->tmrTimeout_Timer();
-    form_->tmrTimeout_Timer();
+    for (int tick = 0; tick < 2; ++tick)
+        form_->tmrTimeout_Timer();
     QVERIFY(user32_.calls.isEmpty());
     form_->tmrTimeout_Timer();
-    QVERIFY(!user32_.calls.isEmpty());
-    QCOMPARE(int(form_->TickCount), 0);
+    QCOMPARE(user32_.CallsOf(QStringLiteral("SetForegroundWindow")).size(), 1);
 }
 
 void ExitAndResetTest::resetOrder()
@@ -192,35 +177,26 @@ void ExitAndResetTest::resetOrder()
     QCOMPARE(form_->PasswordShown, False);
 }
 
-void ExitAndResetTest::resetReloadsAClosedPrompt()
-{
-    PresentationSettings.MinDelay = 10;
-    LoadForm();
-    harness::HotCorner(*form_);
-    frmPassword().txtPassword->setText(QStringLiteral("typed"));
-    frmPassword().close();  // the close box unloads it
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(form_->PasswordShown, True);
-
-    form_->tmrTimeout_Timer();
-    QCOMPARE(form_->PasswordShown, False);
-    QVERIFY(!frmPassword().isVisible());
-    QCOMPARE(frmPassword().txtPassword->text(), QString());  // a fresh prompt, loaded and kept hidden
-}
-
-void ExitAndResetTest::failingStepDoesNotStopTheReset()
+// A prompt unloaded by its close box is loaded afresh and kept hidden, and a
+// failing step of the closing walk stops nothing after it.
+void ExitAndResetTest::resetReloadsAClosedPromptDespiteFailures()
 {
     PresentationSettings.MinDelay = 10;
     PresentationSettings.CloseOpenWindows = True;
     LoadForm();
     harness::HotCorner(*form_);
+    frmPassword().txtPassword->setText(QStringLiteral("typed"));
+    frmPassword().close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(form_->PasswordShown, True);
+
     user32_.failingCalls = {QStringLiteral("GetWindow")};
     form_->tmrTimeout_Timer();
     user32_.failingCalls.clear();
     QCOMPARE(int(form_->TickCount), 0);
-    QVERIFY(!frmPassword().isVisible());
     QCOMPARE(form_->PasswordShown, False);
-    // The walk that failed still brought the presentation forward.
+    QVERIFY(!frmPassword().isVisible());
+    QCOMPARE(frmPassword().txtPassword->text(), QString());
     QCOMPARE(user32_.CallsOf(QStringLiteral("SetForegroundWindow")).size(), 1);
 }
 
@@ -260,34 +236,26 @@ void ExitAndResetTest::wrongPasswordHidesAndStays()
     harness::HotCorner(*form_);
     FrmPassword& prompt = frmPassword();
     QTRY_VERIFY(prompt.isVisible());
+    QCOMPARE(prompt.focusWidget(), prompt.txtPassword);
 
     // Enter on an empty box with a password set: hidden.
     QTest::keyClick(prompt.txtPassword, Qt::Key_Return);
     QVERIFY(!prompt.isVisible());
 
-    // A wrong entry: hidden, and still there when the corner opens it again.
+    // A wrong entry, cut at eight masked characters: hidden, and still there
+    // when the corner opens it again.
     harness::HotCorner(*form_);
     QVERIFY(prompt.isVisible());
-    QTest::keyClicks(prompt.txtPassword, QStringLiteral("wrong"));
+    QTest::keyClicks(prompt.txtPassword, QStringLiteral("wrong6789"));
+    QCOMPARE(prompt.txtPassword->displayText(), QStringLiteral("********"));
     QTest::keyClick(prompt.txtPassword, Qt::Key_Enter);
     QVERIFY(!prompt.isVisible());
     QCOMPARE(form_->PasswordShown, True);
     harness::HotCorner(*form_);
     QVERIFY(prompt.isVisible());
-    QCOMPARE(prompt.txtPassword->text(), QStringLiteral("wrong"));
+    QCOMPARE(prompt.txtPassword->text(), QStringLiteral("wrong678"));
     QCOMPARE(user32_.CallsOf(QStringLiteral("SystemParametersInfoA")),
              QStringList{QStringLiteral("SystemParametersInfoA 97 TRUE 0")});
-}
-
-void ExitAndResetTest::promptBoxLimits()
-{
-    LoadForm();
-    harness::HotCorner(*form_);
-    FrmPassword& prompt = frmPassword();
-    QTest::keyClicks(prompt.txtPassword, QStringLiteral("123456789"));
-    QCOMPARE(prompt.txtPassword->text(), QStringLiteral("12345678"));
-    QCOMPARE(prompt.txtPassword->displayText(), QStringLiteral("********"));
-    QCOMPARE(prompt.focusWidget(), prompt.txtPassword);
 }
 
 QUILLORY_TEST_MAIN(ExitAndResetTest)
