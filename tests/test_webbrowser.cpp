@@ -1,5 +1,5 @@
 // The browser control against real pages from a local server: completed
-// navigations, new windows, and offline reading across runs.
+// navigations, new windows, and offline reading from the cache.
 
 #include "Harness.h"
 #include "LocalServer.h"
@@ -8,7 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QProcess>
+#include <QNetworkProxy>
 #include <QQuickWindow>
 #include <QWebEngineSettings>
 #include <memory>
@@ -27,19 +27,6 @@ QList<QWidget*> BrowserWindows()
             found << window;
     }
     return found;
-}
-
-// Runs browser_probe in its own process and returns what it printed.
-QStringList RunProbe(const QStringList& arguments, const QString& cacheHome)
-{
-    QProcess probe;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CACHE_HOME"), cacheHome);
-    probe.setProcessEnvironment(environment);
-    probe.start(QStringLiteral(QUILLORY_PROBE), arguments);
-    if (!probe.waitForFinished(60000))
-        probe.kill();
-    return QString::fromUtf8(probe.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 }  // namespace
@@ -75,6 +62,7 @@ void WebBrowserTest::cleanup()
     fixture_.reset();
     qDeleteAll(BrowserWindows());
     server_.Stop();
+    QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
 }
 
 void WebBrowserTest::everyFrameCompletes()
@@ -199,41 +187,48 @@ void WebBrowserTest::newWindowsCancelledOrOpened()
 
 void WebBrowserTest::offlineReadsOnlyTheCache()
 {
-    QTemporaryDir cacheHome;
     // The engine never sends requests for loopback addresses through a proxy,
-    // and offline mode works by taking the proxy's place. So the probe reaches
-    // the test server as a kiosk on a proxied network reaches a real site: by
-    // name, through the server acting as its proxy.
+    // and offline mode works by taking the proxy's place. So the control
+    // reaches the test server as a kiosk on a proxied network reaches a real
+    // site: by name, through the server acting as its proxy.
+    QNetworkProxy::setApplicationProxy(
+        QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), quint16(server_.Port())));
     const auto url = [](const char* path) { return QStringLiteral("http://kiosk.test/%1").arg(QLatin1String(path)); };
-    const QStringList proxy{QStringLiteral("--proxy"), QString::number(server_.Port())};
-    const QString frames = url("frames.html");
-    const QString extras = url("offline-extras.html");
-    const QString never = url("next.html?never-cached");
-    const auto words = [](const char* text) { return QString::fromLatin1(text).split(QLatin1Char(' ')); };
-    const QStringList seconds = words("--seconds 5 --step 2000");
+    const QString frames = url("frames.html"), extras = url("offline-extras.html");
+    int windows = 0;
+    connect(browser_, &WebBrowser::NewWindow2, this, [&](QObject**, Boolean*) { ++windows; });
+    QSignalSpy completed(browser_, &WebBrowser::NavigateComplete2);
 
-    // First run, online: the pages and their frames reach the cache.
-    QStringList events = RunProbe(proxy + seconds + QStringList{frames, extras}, cacheHome.path());
-    QVERIFY(events.contains(QStringLiteral("NavigateComplete2 ") + extras));
-    QVERIFY(server_.Requests().contains(frames));
+    // Online: the pages and their frames reach the cache.
+    browser_->Navigate(frames);
+    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 4, 15000);
+    browser_->Navigate(extras);
+    QTRY_COMPARE_WITH_TIMEOUT(windows, 1, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(BrowserWindows().size(), 1, 15000);
+    qDeleteAll(BrowserWindows());
 
-    // Second run, offline, with the server gone: the cached page still shows.
+    // Offline, with the server gone: the cached page and its frames still show.
+    browser_->setOffline(true);
     const int port = server_.Port();
     server_.Stop();
-    events = RunProbe(proxy + words("--offline --seconds 4") + frames, cacheHome.path());
-    QCOMPARE(events.value(0), QStringLiteral("NavigateComplete2 ") + frames);
-    QCOMPARE(events.size(), 4);
-    QVERIFY(!events.join(QLatin1Char(' ')).contains(QLatin1String("chrome-error")));
+    completed.clear();
+    browser_->Navigate(frames);
+    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 4, 15000);
+    QCOMPARE(CompletedUrls(completed).first(), frames);
+    QVERIFY(!CompletedUrls(completed).join(QLatin1Char(' ')).contains(QLatin1String("chrome-error")));
 
-    // Third run, offline, server back: a page never cached shows the error
-    // page; a cached page's new frame and new window, at addresses never
-    // cached, fail too. No request reaches the server.
+    // Offline, server back: a page never cached shows the error page; a
+    // cached page's new frame and new window, at addresses never cached,
+    // fail too. No request reaches the server.
     QVERIFY(server_.Start(port));
-    events = RunProbe(proxy + words("--offline --allow-new-windows") + seconds + QStringList{never, extras},
-                      cacheHome.path());
-    QVERIFY(events.value(0).startsWith(QLatin1String("NavigateComplete2 chrome-error:")));
-    QVERIFY(events.contains(QStringLiteral("NavigateComplete2 ") + extras));
-    QVERIFY(events.contains(QStringLiteral("NewWindow2 allowed")));
+    completed.clear();
+    browser_->Navigate(url("next.html?never-cached"));
+    QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty(), 15000);
+    QVERIFY(CompletedUrls(completed).first().startsWith(QLatin1String("chrome-error:")));
+    browser_->Navigate(extras);
+    QTRY_VERIFY_WITH_TIMEOUT(CompletedUrls(completed).contains(extras), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(windows, 2, 15000);
+    QTest::qWait(2000);
     QCOMPARE(server_.Requests(), QStringList());
 }
 
