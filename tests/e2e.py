@@ -89,10 +89,10 @@ class KioskCase(unittest.TestCase):
         self.kiosks.append(kiosk)
         return kiosk
 
-    def start_presentation(self, options):
+    def start_presentation(self, options, extra_env=None):
         """The kiosk on pages/home.html with these fields after the URL, once the homepage shows."""
         # A homepage without a scheme is a web address.
-        kiosk = self.start([self.server.url("home.html").removeprefix("http://") + "," + options])
+        kiosk = self.start([self.server.url("home.html").removeprefix("http://") + "," + options], extra_env)
         self.assertTrue(wait_for(lambda: "/home.html" in self.server.seen()), "homepage never requested")
         self.assertTrue(wait_for(lambda: shows(HOME_GREEN)), "homepage not shown")
         return kiosk
