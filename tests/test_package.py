@@ -2,7 +2,7 @@
 """The Debian package as an operator meets it: made by cpack from the build,
 checked by lintian, installed with apt, set up in the README's two steps, its
 boot session run as the kiosk account against a local page, then purged,
-leaving nothing of it behind.
+started again after a crash, then purged, leaving nothing of it behind.
 
 Usage: test_package.py BUILD_DIR   (as root; DISPLAY must name an X server)
 """
@@ -70,7 +70,8 @@ class Package(unittest.TestCase):
         server = e2e.Server()
         try:
             with open(CONFIG, "a") as config:
-                config.write(f'QUILLORY_ARGS="{server.url("home.html")},30"\n')
+                # A page fetched again at every start shows each start at the server.
+                config.write(f'QUILLORY_ARGS="{server.url("stale.html")},30"\n')
             info = os.stat(CONFIG)
             kiosk = pwd.getpwnam("kiosk")
             self.assertEqual((stat.S_IMODE(info.st_mode), info.st_uid, info.st_gid), (0o640, 0, kiosk.pw_gid))
@@ -83,16 +84,23 @@ class Package(unittest.TestCase):
             env = {"PATH": "/usr/sbin:/usr/bin:/sbin:/bin", "HOME": kiosk.pw_dir, "DISPLAY": os.environ["DISPLAY"],
                    "XDG_RUNTIME_DIR": runtime}
             process = subprocess.Popen(["runuser", "-u", "kiosk", "--", session], env=env, start_new_session=True)
+            starts = lambda: server.seen().count("/stale.html")
+            program = lambda: subprocess.run(["pgrep", "-u", "kiosk", "-x", "quillory"], capture_output=True,
+                                             text=True).stdout.split()
             try:
-                self.assertTrue(e2e.wait_for(lambda: "/home.html" in server.seen()), "homepage never requested")
-                program = run("pgrep", "-u", "kiosk", "-x", "quillory").split()
-                self.assertEqual(len(program), 1)
+                self.assertTrue(e2e.wait_for(lambda: starts() == 1), "homepage never requested")
+                first = e2e.wait_for(program)
+                self.assertEqual(len(first), 1)
                 # /usr/bin/quillory ran, and the About box's page lies in the folder it runs from.
-                executable = os.readlink(f"/proc/{program[0]}/exe")
+                executable = os.readlink(f"/proc/{first[0]}/exe")
                 self.assertEqual(executable, os.path.realpath("/usr/bin/quillory"))
                 self.assertTrue(os.path.isfile(os.path.join(os.path.dirname(executable), "index.htm")))
-                os.kill(int(program[0]), signal.SIGTERM)  # status 0, as at the exit prompt: the session ends
+                os.kill(int(first[0]), signal.SIGKILL)  # a crash: the session starts it again
+                self.assertTrue(e2e.wait_for(lambda: starts() == 2, timeout=30), "not started again")
+                again = e2e.wait_for(lambda: program() != first and program())
+                os.kill(int(again[0]), signal.SIGTERM)  # status 0, as at the exit prompt: the session ends
                 self.assertEqual(process.wait(timeout=30), 0)
+                self.assertEqual(starts(), 2)
             finally:
                 if process.poll() is None:
                     os.killpg(process.pid, signal.SIGKILL)
