@@ -15,7 +15,6 @@ import argparse
 import http.server
 import os
 import ssl
-import sys
 import threading
 
 
@@ -58,11 +57,7 @@ def main():
         server.socket = context.wrap_socket(server.socket, server_side=True)
     print(f"PORT {server.server_address[1]}", flush=True)
     threading.Timer(args.lifetime, server.shutdown).start()
-    try:
-        server.serve_forever()
-    except KeyboardInterrupt:
-        pass
-    sys.exit(0)
+    server.serve_forever()
 
 
 if __name__ == "__main__":
