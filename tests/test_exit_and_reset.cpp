@@ -50,9 +50,7 @@ void ExitAndResetTest::init()
     QVERIFY(server_.Start());
     harness::ResetSettings(server_.Url(QStringLiteral("home.html")), 30);
     PresentationSettings.Password = QStringLiteral("secret");
-    user32_.calls.clear();
-    user32_.observer = nullptr;
-    user32_.windows.clear();
+    user32_ = RecordingUser32{};
 }
 
 void ExitAndResetTest::cleanup()
