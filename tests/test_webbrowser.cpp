@@ -167,6 +167,11 @@ void WebBrowserTest::offlineReadsOnlyTheCache()
     connect(browser_, &WebBrowser::NewWindow2, this, [&](QObject**, Boolean*) { ++windows; });
     QSignalSpy completed(browser_, &WebBrowser::NavigateComplete2);
 
+    // The engine may send the request after a proxy change the old way: spend it.
+    browser_->Navigate(QStringLiteral("http://127.0.0.1:1/"));
+    QTRY_VERIFY_WITH_TIMEOUT(completed.size() == 1, 15000);
+    completed.clear();
+
     // Online: the pages and their frames reach the cache.
     browser_->Navigate(frames);
     QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 4, 15000);
@@ -181,8 +186,8 @@ void WebBrowserTest::offlineReadsOnlyTheCache()
     server_.Stop();
     completed.clear();
     browser_->Navigate(frames);
-    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 4, 15000);
-    QCOMPARE(CompletedUrls(completed).first(), frames);
+    for (const char* page : {"frames.html", "next.html", "popup.html", "home.html"})
+        QTRY_VERIFY_WITH_TIMEOUT(CompletedUrls(completed).contains(url(page)), 15000);
     QVERIFY(!CompletedUrls(completed).join(QLatin1Char(' ')).contains(QLatin1String("chrome-error")));
 
     // Offline, server back: a page never cached shows the error page; a
