@@ -90,12 +90,12 @@ void WebBrowserTest::everyFrameCompletesOnce()
     // the same address twice.
     completed.clear();
     const QString home = server_.Url(QStringLiteral("home.html"));
-    const QStringList urls{QStringLiteral("about:blank"), home, home};
-    for (int i = 0; i < urls.size(); ++i) {
-        browser_->Navigate(urls[i]);
+    const QStringList addresses{QStringLiteral("about:blank"), home, home};
+    for (int i = 0; i < addresses.size(); ++i) {
+        browser_->Navigate(addresses[i]);
         QTRY_COMPARE_WITH_TIMEOUT(completed.size(), i + 1, 15000);
     }
-    QCOMPARE(CompletedUrls(completed), urls);
+    QCOMPARE(CompletedUrls(completed), addresses);
 
     // A page's strict content security policy (which here also refuses its
     // frame) and pages without scripts still report.
