@@ -10,9 +10,6 @@
 
 class LocalServer {
 public:
-    LocalServer() = default;
-    LocalServer(const LocalServer&) = delete;
-    LocalServer& operator=(const LocalServer&) = delete;
     ~LocalServer() { Stop(); }
 
     // Starts on a free port, or on the given one (to come back on the same
@@ -21,13 +18,9 @@ public:
     {
         port_ = 0;
         requests_.clear();
-        process_.setProgram(QStringLiteral("python3"));
-        process_.setArguments({QStringLiteral(QUILLORY_TESTS_DIR "/http_server.py"), QStringLiteral("--root"),
-                               QStringLiteral(QUILLORY_TESTS_DIR "/pages"), QStringLiteral("--port"),
-                               QString::number(port)});
-        process_.start();
-        if (!process_.waitForStarted(5000))
-            return false;
+        process_.start(QStringLiteral("python3"),
+                       {QStringLiteral(QUILLORY_TESTS_DIR "/http_server.py"), QStringLiteral("--root"),
+                        QStringLiteral(QUILLORY_TESTS_DIR "/pages"), QStringLiteral("--port"), QString::number(port)});
         while (process_.waitForReadyRead(5000)) {
             ReadLines();
             if (port_ != 0)
@@ -38,8 +31,6 @@ public:
 
     void Stop()
     {
-        if (process_.state() == QProcess::NotRunning)
-            return;
         process_.terminate();
         if (!process_.waitForFinished(3000))
             process_.kill();
@@ -47,10 +38,7 @@ public:
     }
 
     int Port() const { return port_; }
-    QString Url(const QString& path) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1/%2").arg(port_).arg(path);
-    }
+    QString Url(const QString& path) const { return QStringLiteral("http://127.0.0.1:%1/%2").arg(port_).arg(path); }
 
     // The paths requested so far, in order.
     QStringList Requests()

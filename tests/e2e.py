@@ -44,12 +44,7 @@ class Server:
         return f"http://127.0.0.1:{self.port}/{path}"
 
     def seen(self):
-        while True:
-            line = self.process.stdout.readline()
-            if not line:
-                break
-            if line.startswith("GET "):
-                self.requests.append(line[4:].strip())
+        self.requests += [line[4:].strip() for line in self.process.stdout.readlines() if line.startswith("GET ")]
         return self.requests
 
     def stop(self):
@@ -95,10 +90,10 @@ class KioskCase(unittest.TestCase):
         self.kiosks.append(kiosk)
         return kiosk
 
-    def start_presentation(self, options):
+    def start_presentation(self, options, extra_env=None):
         """The kiosk on pages/home.html with these fields after the URL, once the homepage shows."""
         # A homepage without a scheme is a web address.
-        kiosk = self.start([self.server.url("home.html").removeprefix("http://") + "," + options])
+        kiosk = self.start([self.server.url("home.html").removeprefix("http://") + "," + options], extra_env)
         self.assertTrue(wait_for(lambda: "/home.html" in self.server.seen()), "homepage never requested")
         self.assertTrue(wait_for(lambda: shows(HOME_GREEN)), "homepage not shown")
         return kiosk
@@ -160,10 +155,7 @@ def window_geometry(window):
     """x, y, width and height of a window, or of the whole screen for "root"."""
     which = ["-root"] if window == "root" else ["-id", window]
     info = subprocess.run(["xwininfo"] + which, capture_output=True, text=True).stdout
-    values = {}
-    for line in info.splitlines():
-        key, _, value = line.strip().partition(":")
-        values[key] = value.strip()
+    values = {key.strip(): value for key, _, value in (line.partition(":") for line in info.splitlines())}
     return (int(values["Absolute upper-left X"]), int(values["Absolute upper-left Y"]),
             int(values["Width"]), int(values["Height"]))
 
@@ -172,18 +164,21 @@ def screen_size():
     return window_geometry("root")[2:]
 
 
+def screenshot(crop):
+    """The RGB bytes of a part of a real screenshot, as WxH+X+Y."""
+    return subprocess.run(["import", "-silent", "-window", "root", "-crop", crop, "-depth", "8", "rgb:-"],
+                          capture_output=True).stdout
+
+
 def pixel(x, y):
-    """The colour of one screen pixel, read from a real screenshot."""
-    out = subprocess.run(["import", "-silent", "-window", "root", "-crop", f"1x1+{x}+{y}", "-depth", "8", "rgb:-"],
-                         capture_output=True).stdout
-    return tuple(out[:3])
+    """The colour of one screen pixel."""
+    return tuple(screenshot(f"1x1+{x}+{y}")[:3])
 
 
 def left_strip_uncovered():
     """Whether the screen's leftmost column shows the presentation window's black strip from top to bottom."""
     _, height = screen_size()
-    out = subprocess.run(["import", "-silent", "-window", "root", "-crop", f"1x{height}+0+0", "-depth", "8", "rgb:-"],
-                         capture_output=True).stdout
+    out = screenshot(f"1x{height}+0+0")
     return len(out) == 3 * height and not any(out)
 
 

@@ -6,7 +6,7 @@ Serves the files of --root, prints "PORT <n>" once it listens, then one line
 Every file may be cached for an hour, so that offline mode can find it later,
 except those whose name holds "stale": they must be checked again at once.
 Files whose name holds "attachment" are sent as downloads; the path
-/login asks for HTTP authentication. Asked as a proxy ("GET http://any.host/x"),
+/login asks for HTTP authentication. --tls serves HTTPS instead. Asked as a proxy ("GET http://any.host/x"),
 it serves its own files whatever the host, so that a browser can reach it under
 any name.
 It stops by itself after --lifetime seconds, should a test forget it.
@@ -14,7 +14,7 @@ It stops by itself after --lifetime seconds, should a test forget it.
 import argparse
 import http.server
 import os
-import sys
+import ssl
 import threading
 
 
@@ -30,16 +30,12 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         print(f"GET {self.path}", flush=True)
         if "://" in self.path:
             self.path = "/" + self.path.split("://", 1)[1].partition("/")[2]
-        if self.path == "/login":
-            body = b"<html><body>login needed</body></html>"
-            self.send_response(401)
-            self.send_header("WWW-Authenticate", 'Basic realm="kiosk"')
-            self.send_header("Content-Type", "text/html")
-            self.send_header("Content-Length", str(len(body)))
-            self.end_headers()
-            self.wfile.write(body)
-            return
-        super().do_GET()
+        if self.path != "/login":
+            return super().do_GET()
+        self.send_response(401)
+        self.send_header("WWW-Authenticate", 'Basic realm="kiosk"')
+        self.send_header("Content-Length", "0")
+        self.end_headers()
 
     def log_message(self, *args):
         pass
@@ -50,17 +46,18 @@ def main():
     parser.add_argument("--root", required=True)
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--lifetime", type=float, default=600)
+    parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"), help="serve HTTPS with this certificate")
     args = parser.parse_args()
     os.chdir(args.root)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
     server.daemon_threads = True
+    if args.tls:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(*args.tls)
+        server.socket = context.wrap_socket(server.socket, server_side=True)
     print(f"PORT {server.server_address[1]}", flush=True)
     threading.Timer(args.lifetime, server.shutdown).start()
-    try:
-        server.serve_forever()
-    except KeyboardInterrupt:
-        pass
-    sys.exit(0)
+    server.serve_forever()
 
 
 if __name__ == "__main__":

@@ -9,6 +9,7 @@
 #include "platform/User32Provider.h"
 
 #include <QLineEdit>
+#include <algorithm>
 #include <memory>
 
 using namespace quillory;
@@ -22,15 +23,11 @@ private slots:
     void cleanup();
     void resetThresholds_data();
     void resetThresholds();
-    void shortDelaysNeverReset();
-    void resetGoesHome();
     void navigationPutsTheResetOff();
     void resetOrder();
-    void resetReloadsAClosedPrompt();
-    void failingStepDoesNotStopTheReset();
+    void resetReloadsAClosedPromptDespiteFailures();
     void hotCorner();
     void wrongPasswordHidesAndStays();
-    void promptBoxLimits();
 
 private:
     void LoadForm();
@@ -53,9 +50,7 @@ void ExitAndResetTest::init()
     QVERIFY(server_.Start());
     harness::ResetSettings(server_.Url(QStringLiteral("home.html")), 30);
     PresentationSettings.Password = QStringLiteral("secret");
-    user32_.calls.clear();
-    user32_.observer = nullptr;
-    user32_.windows.clear();
+    user32_ = RecordingUser32{};
 }
 
 void ExitAndResetTest::cleanup()
@@ -80,11 +75,13 @@ void ExitAndResetTest::LoadForm()
 void ExitAndResetTest::resetThresholds_data()
 {
     QTest::addColumn<float>("delay");
-    QTest::addColumn<int>("ticks");
+    QTest::addColumn<int>("ticks");  // 0: never
     QTest::newRow("10 s") << 10.0f << 1;
     QTest::newRow("25 s acts as 20") << 25.0f << 2;
     QTest::newRow("15 s from the dialog acts as 10") << 15.0f << 1;
     QTest::newRow("longest") << 32760.0f << 3276;
+    QTest::newRow("0 s never") << 0.0f << 0;
+    QTest::newRow("9 s never") << 9.0f << 0;
 }
 
 void ExitAndResetTest::resetThresholds()
@@ -95,49 +92,16 @@ void ExitAndResetTest::resetThresholds()
     PresentationSettings.CloseOpenWindows = True;  // each reset walks the windows: it shows in the calls
     LoadForm();
     user32_.calls.clear();
-    for (int tick = 1; tick < ticks; ++tick) {
+    for (int tick = 1; tick < (ticks ? ticks : 40000); ++tick) {
         form_->tmrTimeout_Timer();
-        QCOMPARE(int(form_->TickCount), tick);
+        QCOMPARE(int(form_->TickCount), std::min(tick, 32767));  // stops at the top instead of wrapping
     }
     QVERIFY(user32_.calls.isEmpty());
+    if (ticks == 0)
+        return;
     form_->tmrTimeout_Timer();
     QCOMPARE(int(form_->TickCount), 0);
     QCOMPARE(user32_.CallsOf(QStringLiteral("SetForegroundWindow")).size(), 1);
-}
-
-void ExitAndResetTest::shortDelaysNeverReset()
-{
-    PresentationSettings.CloseOpenWindows = True;
-    LoadForm();
-    for (float delay : {0.0f, 5.0f, 9.0f}) {
-        PresentationSettings.MinDelay = delay;
-        form_->TickCount = 0;
-        user32_.calls.clear();
-        for (int tick = 0; tick < 40000; ++tick)
-            form_->tmrTimeout_Timer();
-        QCOMPARE(int(form_->TickCount), 32767);  // stops at the top instead of wrapping
-        QVERIFY(user32_.calls.isEmpty());
-    }
-}
-
-void ExitAndResetTest::resetGoesHome()
-{
-    PresentationSettings.MinDelay = 10;
-    LoadForm();
-    const QString next = server_.Url(QStringLiteral("next.html"));
-    form_->webBrowser->Navigate(next);
-    WaitForCompletion(next);
-    QCOMPARE(CurrentUrl(), next);
-
-    QSignalSpy completed(form_->webBrowser, &WebBrowser::NavigateComplete2);
-    QTest::qWait(1200);
-    form_->tmrTimeout_Timer();
-    const int afterTheReset = form_->tmrTimeout->remainingTime();
-    QVERIFY(afterTheReset < 3599 * 1000);  // the reset itself restarts nothing
-    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 1, 15000);
-    QCOMPARE(completed.first().at(1).value<QVariant>().toString(), PresentationSettings.HomepageURL);
-    // The completion, not the reset, restarted the timer.
-    QVERIFY(form_->tmrTimeout->remainingTime() > afterTheReset);
 }
 
 void ExitAndResetTest::navigationPutsTheResetOff()
@@ -153,14 +117,16 @@ void ExitAndResetTest::navigationPutsTheResetOff()
     QCOMPARE(int(form_->TickCount), 0);
 
     user32_.calls.clear();
-    form_->tmrTimeout_Timer();
-    form_->tmrTimeout_Timer();
+    for (int tick = 0; tick < 2; ++tick)
+        form_->tmrTimeout_Timer();
     QVERIFY(user32_.calls.isEmpty());
     form_->tmrTimeout_Timer();
-    QVERIFY(!user32_.calls.isEmpty());
-    QCOMPARE(int(form_->TickCount), 0);
+    QCOMPARE(user32_.CallsOf(QStringLiteral("SetForegroundWindow")).size(), 1);
 }
 
+// The reset sends the page home, then walks the windows with the prompt
+// still up, then hides the prompt; the completion, not the reset, restarts
+// the timer.
 void ExitAndResetTest::resetOrder()
 {
     PresentationSettings.MinDelay = 10;
@@ -169,14 +135,10 @@ void ExitAndResetTest::resetOrder()
     const QString next = server_.Url(QStringLiteral("next.html"));
     form_->webBrowser->Navigate(next);
     WaitForCompletion(next);
-
-    // The prompt was opened from the hot corner and left open.
     harness::HotCorner(*form_);
     QVERIFY(frmPassword().isVisible());
     QCOMPARE(form_->PasswordShown, True);
 
-    // When the windows are walked, the navigation home has started and the
-    // prompt is still up.
     QString urlWhenWalking;
     bool promptUpWhenWalking = false;
     user32_.observer = [&](const QString& call) {
@@ -185,42 +147,39 @@ void ExitAndResetTest::resetOrder()
             promptUpWhenWalking = frmPassword().isVisible();
         }
     };
+    QSignalSpy completed(form_->webBrowser, &WebBrowser::NavigateComplete2);
+    QTest::qWait(1200);
     form_->tmrTimeout_Timer();
     QCOMPARE(urlWhenWalking, PresentationSettings.HomepageURL);
     QVERIFY(promptUpWhenWalking);
     QVERIFY(!frmPassword().isVisible());
     QCOMPARE(form_->PasswordShown, False);
+    const int afterTheReset = form_->tmrTimeout->remainingTime();
+    QVERIFY(afterTheReset < 3599 * 1000);
+    QTRY_COMPARE_WITH_TIMEOUT(harness::CompletedUrls(completed), QStringList{PresentationSettings.HomepageURL}, 15000);
+    QVERIFY(form_->tmrTimeout->remainingTime() > afterTheReset);
 }
 
-void ExitAndResetTest::resetReloadsAClosedPrompt()
-{
-    PresentationSettings.MinDelay = 10;
-    LoadForm();
-    harness::HotCorner(*form_);
-    frmPassword().txtPassword->setText(QStringLiteral("typed"));
-    frmPassword().close();  // the close box unloads it
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(form_->PasswordShown, True);
-
-    form_->tmrTimeout_Timer();
-    QCOMPARE(form_->PasswordShown, False);
-    QVERIFY(!frmPassword().isVisible());
-    QCOMPARE(frmPassword().txtPassword->text(), QString());  // a fresh prompt, loaded and kept hidden
-}
-
-void ExitAndResetTest::failingStepDoesNotStopTheReset()
+// A prompt unloaded by its close box is loaded afresh and kept hidden, and a
+// failing step of the closing walk stops nothing after it.
+void ExitAndResetTest::resetReloadsAClosedPromptDespiteFailures()
 {
     PresentationSettings.MinDelay = 10;
     PresentationSettings.CloseOpenWindows = True;
     LoadForm();
     harness::HotCorner(*form_);
+    frmPassword().txtPassword->setText(QStringLiteral("typed"));
+    frmPassword().close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(form_->PasswordShown, True);
+
     user32_.failingCalls = {QStringLiteral("GetWindow")};
     form_->tmrTimeout_Timer();
     user32_.failingCalls.clear();
     QCOMPARE(int(form_->TickCount), 0);
-    QVERIFY(!frmPassword().isVisible());
     QCOMPARE(form_->PasswordShown, False);
-    // The walk that failed still brought the presentation forward.
+    QVERIFY(!frmPassword().isVisible());
+    QCOMPARE(frmPassword().txtPassword->text(), QString());
     QCOMPARE(user32_.CallsOf(QStringLiteral("SetForegroundWindow")).size(), 1);
 }
 
@@ -260,34 +219,26 @@ void ExitAndResetTest::wrongPasswordHidesAndStays()
     harness::HotCorner(*form_);
     FrmPassword& prompt = frmPassword();
     QTRY_VERIFY(prompt.isVisible());
+    QCOMPARE(prompt.focusWidget(), prompt.txtPassword);
 
     // Enter on an empty box with a password set: hidden.
     QTest::keyClick(prompt.txtPassword, Qt::Key_Return);
     QVERIFY(!prompt.isVisible());
 
-    // A wrong entry: hidden, and still there when the corner opens it again.
+    // A wrong entry, cut at eight masked characters: hidden, and still there
+    // when the corner opens it again.
     harness::HotCorner(*form_);
     QVERIFY(prompt.isVisible());
-    QTest::keyClicks(prompt.txtPassword, QStringLiteral("wrong"));
+    QTest::keyClicks(prompt.txtPassword, QStringLiteral("wrong6789"));
+    QCOMPARE(prompt.txtPassword->displayText(), QStringLiteral("********"));
     QTest::keyClick(prompt.txtPassword, Qt::Key_Enter);
     QVERIFY(!prompt.isVisible());
     QCOMPARE(form_->PasswordShown, True);
     harness::HotCorner(*form_);
     QVERIFY(prompt.isVisible());
-    QCOMPARE(prompt.txtPassword->text(), QStringLiteral("wrong"));
+    QCOMPARE(prompt.txtPassword->text(), QStringLiteral("wrong678"));
     QCOMPARE(user32_.CallsOf(QStringLiteral("SystemParametersInfoA")),
              QStringList{QStringLiteral("SystemParametersInfoA 97 TRUE 0")});
-}
-
-void ExitAndResetTest::promptBoxLimits()
-{
-    LoadForm();
-    harness::HotCorner(*form_);
-    FrmPassword& prompt = frmPassword();
-    QTest::keyClicks(prompt.txtPassword, QStringLiteral("123456789"));
-    QCOMPARE(prompt.txtPassword->text(), QStringLiteral("12345678"));
-    QCOMPARE(prompt.txtPassword->displayText(), QStringLiteral("********"));
-    QCOMPARE(prompt.focusWidget(), prompt.txtPassword);
 }
 
 QUILLORY_TEST_MAIN(ExitAndResetTest)
