@@ -24,7 +24,7 @@
 #include <optional>
 
 #ifdef Q_OS_LINUX
-#include "platform/x11/X11Handover.h"
+#include "platform/WindowHandover.h"
 
 #include <csignal>
 #include <fcntl.h>
