@@ -6,6 +6,10 @@
 
 namespace quillory {
 
+// Asks the process to end (SIGTERM); does nothing for pid <= 0, and
+// nothing on Windows, which has no such request for a process.
+void AskProcessToEnd(std::int64_t pid);
+
 // Ends the process at once, without asking it; does nothing for pid <= 0.
 void EndProcess(std::int64_t pid);
 

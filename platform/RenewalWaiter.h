@@ -5,7 +5,7 @@
 // ends, once the kiosk has ended, with the kiosk's own status. Each instance
 // that renews itself names its successor to the waiter over a pipe before it
 // goes, so the waiter always knows which process is the kiosk.
-// Linux only.
+// Linux only: elsewhere the program is never started as the waiter.
 
 #include <optional>
 

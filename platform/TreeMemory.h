@@ -9,7 +9,7 @@
 
 namespace quillory {
 
-// In KiB; nothing where the system does not report it (not Linux).
+// In KiB, from Linux's /proc; nothing where the system does not report it.
 std::optional<qint64> TreeMemoryKiB(qint64 rootPid);
 
 }  // namespace quillory

@@ -1,10 +1,6 @@
 #include "platform/User32Provider.h"
 
-#ifdef _WIN32
-#include "platform/win32/Win32User32.h"
-#else
-#include "platform/x11/X11User32.h"
-#endif
+#include "platform/RealUser32.h"
 
 namespace quillory {
 
@@ -16,12 +12,7 @@ User32& SystemUser32()
 {
     if (replacement)
         return *replacement;
-#ifdef _WIN32
-    static Win32User32 user32;
-#else
-    static X11User32 user32;
-#endif
-    return user32;
+    return RealUser32();
 }
 
 void ReplaceSystemUser32(User32* fake)

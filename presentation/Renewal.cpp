@@ -2,10 +2,13 @@
 
 #include "exit/frmPassword.h"
 #include "platform/browser/BrowserProfile.h"
+#include "platform/HandoverChannel.h"
+#include "platform/Processes.h"
 #include "platform/ProgramEnd.h"
 #include "platform/RenewalWaiter.h"
 #include "platform/TreeMemory.h"
 #include "platform/User32Provider.h"
+#include "platform/WindowHandover.h"
 #include "platform/browser/WebBrowser.h"
 #include "presentation/frmBrowser.h"
 #include "startup/modInitialise.h"
@@ -13,8 +16,8 @@
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QElapsedTimer>
+#include <QIODevice>
 #include <QPainter>
-#include <QProcessEnvironment>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -22,17 +25,6 @@
 #include <chrono>
 #include <cstdio>
 #include <optional>
-
-#ifdef Q_OS_LINUX
-#include "platform/x11/X11Handover.h"
-
-#include <csignal>
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
 
 namespace quillory::renewal {
 
@@ -52,14 +44,8 @@ qint64 BoundKiB()
     return (valid && mib >= 0 ? mib : kDefaultBoundMiB) * 1024;
 }
 
-#ifdef Q_OS_LINUX
-
 namespace {
 
-// The socket to the other instance, handed to the new one by its number.
-constexpr char kChannelVariable[] = "QUILLORY_RENEWAL_FD";
-constexpr int kChannelFd = 3;
-constexpr int kNamingFd = 4;
 // The homepage has this long to show before its picture is taken, and the new
 // instance's homepage as long before it is raised over the picture.
 constexpr int kSettleMs = 2000;
@@ -85,29 +71,15 @@ qint64 NowNs()
         .count();
 }
 
-bool WriteAll(int fd, const QByteArray& data)
-{
-    qint64 done = 0;
-    while (done < data.size()) {
-        // A socket whose other end is gone fails here rather than raise SIGPIPE.
-        const ssize_t n = ::send(fd, data.constData() + done, static_cast<size_t>(data.size() - done), MSG_NOSIGNAL);
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
-}
-
 // Reads exactly size bytes, waiting at most timeoutMs for each part.
 std::optional<QByteArray> ReadExactly(int fd, qint64 size, int timeoutMs)
 {
     QByteArray data;
     while (data.size() < size) {
-        pollfd readable{fd, POLLIN, 0};
-        if (::poll(&readable, 1, timeoutMs) <= 0)
+        if (!WaitForChannel(fd, timeoutMs))
             return std::nullopt;
         char buffer[4096];
-        const ssize_t n = ::read(fd, buffer, static_cast<size_t>(std::min<qint64>(size - data.size(), sizeof buffer)));
+        const qint64 n = ReadChannel(fd, buffer, std::min<qint64>(size - data.size(), sizeof buffer));
         if (n <= 0)
             return std::nullopt;
         data.append(buffer, n);
@@ -182,7 +154,7 @@ public:
         // Ended before the handover is done (a stop request): the new instance goes too.
         connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
             if (!finished_ && successor_ > 0)
-                ::kill(successor_, SIGTERM);
+                AskProcessToEnd(successor_);
         });
     }
 
@@ -211,57 +183,20 @@ public:
 private:
     void StartSuccessor()
     {
-        int channel[2];
-        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, channel) != 0)
-            return Fail("no socket");
-        channel_ = channel[0];
-        // The first instance makes the pipe on which later ones name their successors.
-        int naming = SuccessorNamingPipe();
-        int ownNamingEnd = -1;
-        if (naming < 0) {
-            int pipe[2];
-            if (::pipe2(pipe, O_CLOEXEC) != 0)
-                return Fail("no pipe");
-            namingRead_ = pipe[0];
-            naming = ownNamingEnd = pipe[1];
-        }
-        // The new instance gets the socket and the pipe as descriptors 3 and
-        // 4, and no other: the engine's channels and the X connection of this
-        // one must close when this one goes.
-        const int highChannel = ::fcntl(channel[1], F_DUPFD_CLOEXEC, 10);
-        const int highNaming = ::fcntl(naming, F_DUPFD_CLOEXEC, 10);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, highChannel, kChannelFd);
-        posix_spawn_file_actions_adddup2(&actions, highNaming, kNamingFd);
-        posix_spawn_file_actions_addclosefrom_np(&actions, kNamingFd + 1);
+        Successor started;
+        const char* failure = SpawnSuccessor(SuccessorNamingPipe(), started);
+        channel_ = started.channel;
+        namingRead_ = started.namingRead;
+        successor_ = started.pid;
+        if (failure)
+            return Fail(failure);
 
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QString::fromLatin1(kChannelVariable), QString::number(kChannelFd));
-        environment.insert(QString::fromLatin1(kSuccessorPipeVariable), QString::number(kNamingFd));
-        QList<QByteArray> variables;
-        for (const QString& variable : environment.toStringList())
-            variables << variable.toLocal8Bit();
-        std::vector<char*> envp;
-        for (QByteArray& variable : variables)
-            envp.push_back(variable.data());
-        envp.push_back(nullptr);
-        QByteArray program = QCoreApplication::applicationFilePath().toLocal8Bit();
-        char* argv[] = {program.data(), nullptr};
-        const int failed = ::posix_spawn(&successor_, program.constData(), &actions, nullptr, argv, envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        for (int fd : {channel[1], highChannel, highNaming, ownNamingEnd})
-            if (fd >= 0)
-                ::close(fd);
-        if (failed)
-            return Fail("cannot start the program");
-
-        if (!WriteAll(channel_, SettingsMessage()))
+        if (!SendAll(channel_, SettingsMessage()))
             return Fail("the new instance took no settings");
         auto* notifier = new QSocketNotifier(channel_, QSocketNotifier::Read, this);
         connect(notifier, &QSocketNotifier::activated, this, [this, notifier] {
             char buffer[64];
-            const ssize_t n = ::read(channel_, buffer, sizeof buffer);
+            const qint64 n = ReadChannel(channel_, buffer, sizeof buffer);
             if (n <= 0) {
                 notifier->setEnabled(false);
                 return Fail("the new instance ended");
@@ -286,7 +221,7 @@ private:
         const qint64 released = NowNs();
         std::int32_t previous = 0;
         SystemUser32().SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_FALSE, &previous, 0);
-        WriteAll(channel_, "released " + QByteArray::number(released) + "\n");
+        SendAll(channel_, "released " + QByteArray::number(released) + "\n");
         if (namingRead_ >= 0) {
             // No destructor runs past the exec: this run's site data goes now.
             RemoveSiteData();
@@ -303,15 +238,14 @@ private:
     {
         finished_ = true;
         std::fprintf(stderr, "quillory: renewal failed (%s); ending\n", why);
-        if (successor_ > 0)
-            ::kill(successor_, SIGKILL);
+        EndProcess(successor_);
         EndProgram(1);
     }
 
     FrmBrowser& form_;
     int channel_ = -1;
     int namingRead_ = -1;
-    pid_t successor_ = 0;
+    qint64 successor_ = 0;
     QByteArray received_;
     bool finished_ = false;
 };
@@ -321,7 +255,7 @@ void Arrive(int channel)
 {
     FrmBrowser& form = frmBrowser();
     SystemUser32().SetForegroundWindow(static_cast<WindowHandle>(form.winId()));
-    WriteAll(channel, "ready\n");
+    SendAll(channel, "ready\n");
     if (!PresentationSettings.Password.isEmpty()) {
         const bool held = SpinForKeyboard(kKeyboardSpinMs);
         const qint64 grabbed = NowNs();
@@ -335,7 +269,7 @@ void Arrive(int channel)
     } else {
         std::fprintf(stderr, "quillory: renewed\n");
     }
-    ::close(channel);
+    CloseChannel(channel);
 }
 
 }  // namespace
@@ -376,7 +310,7 @@ bool TakeOver()
         return false;
     qunsetenv(kChannelVariable);
     const int channel = variable.toInt();
-    ::fcntl(channel, F_SETFD, FD_CLOEXEC);
+    KeepChannelFromChildren(channel);
     if (!ReadSettings(channel)) {
         std::fprintf(stderr, "quillory: no settings from the instance before\n");
         EndProgram(1);
@@ -392,16 +326,5 @@ bool TakeOver()
     });
     return true;
 }
-
-#else
-
-void AtIdleReset(FrmBrowser&) {}
-
-bool TakeOver()
-{
-    return false;
-}
-
-#endif
 
 }  // namespace quillory::renewal

@@ -6,6 +6,12 @@
 
 namespace quillory {
 
+void AskProcessToEnd(std::int64_t pid)
+{
+    if (pid > 0)
+        ::kill(static_cast<pid_t>(pid), SIGTERM);
+}
+
 void EndProcess(std::int64_t pid)
 {
     if (pid > 0)

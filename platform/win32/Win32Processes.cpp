@@ -4,6 +4,8 @@
 
 namespace quillory {
 
+void AskProcessToEnd(std::int64_t) {}
+
 void EndProcess(std::int64_t pid)
 {
     if (pid <= 0)

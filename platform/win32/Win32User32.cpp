@@ -1,5 +1,7 @@
 #include "platform/win32/Win32User32.h"
 
+#include "platform/RealUser32.h"
+
 // After User32.h on purpose: from here on WM_CLOSE and the like are the
 // <windows.h> macros, which carry the same values.
 #include <windows.h>
@@ -180,6 +182,12 @@ std::int32_t Win32User32::SystemParametersInfoA(std::uint32_t uiAction, std::uin
         RemoveTaskSwitchHook();
     }
     return result;
+}
+
+User32& RealUser32()
+{
+    static Win32User32 user32;
+    return user32;
 }
 
 }  // namespace quillory

@@ -1,4 +1,4 @@
-#include "platform/x11/X11Handover.h"
+#include "platform/WindowHandover.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

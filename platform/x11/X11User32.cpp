@@ -1,5 +1,7 @@
 #include "platform/x11/X11User32.h"
 
+#include "platform/RealUser32.h"
+
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QTimer>
@@ -438,6 +440,12 @@ std::int32_t X11User32::SystemParametersInfoA(std::uint32_t uiAction, std::uint3
         *static_cast<std::int32_t*>(pvParam) = m_keyboardLock->isLocked() ? 1 : 0;
     m_keyboardLock->setLocked(uiParam != API_FALSE);
     return 1;
+}
+
+User32& RealUser32()
+{
+    static X11User32 user32;
+    return user32;
 }
 
 }  // namespace quillory

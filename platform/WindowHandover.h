@@ -1,6 +1,8 @@
 #pragma once
-// The X side of handing the screen and the keyboard from one instance of the
-// program to the next (see presentation/Renewal.h).
+// The window system's side of handing the screen and the keyboard from one
+// instance of the program to the next (see presentation/Renewal.h). The X11
+// half is in platform/x11; Windows, where the program never renews itself,
+// has stand-ins.
 
 #include <QtGlobal>
 

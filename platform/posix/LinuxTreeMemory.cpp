@@ -39,7 +39,6 @@ qint64 OwnMemoryKiB(qint64 pid)
 
 std::optional<qint64> TreeMemoryKiB(qint64 rootPid)
 {
-#ifdef Q_OS_LINUX
     QMultiHash<qint64, qint64> children;
     for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         bool isPid = false;
@@ -55,10 +54,6 @@ std::optional<qint64> TreeMemoryKiB(qint64 rootPid)
         pending += children.values(pid);
     }
     return total;
-#else
-    Q_UNUSED(rootPid);
-    return std::nullopt;
-#endif
 }
 
 }  // namespace quillory

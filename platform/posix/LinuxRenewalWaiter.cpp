@@ -7,13 +7,11 @@
 #include <cstring>
 #include <string>
 
-#ifdef __linux__
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#endif
 
 namespace quillory {
 
@@ -22,7 +20,6 @@ namespace {
 // "FD,PID": the pipe's read end and the kiosk's process, for the waiter.
 constexpr char kWaiterVariable[] = "QUILLORY_RENEWAL_WAITER";
 
-#ifdef __linux__
 volatile sig_atomic_t currentKiosk = 0;
 volatile sig_atomic_t stopRequest = 0;
 
@@ -101,13 +98,11 @@ int StatusOf(int waitStatus)
         return WEXITSTATUS(waitStatus);
     return 128 + (WIFSIGNALED(waitStatus) ? WTERMSIG(waitStatus) : 0);
 }
-#endif
 
 }  // namespace
 
 std::optional<int> RunAsRenewalWaiter()
 {
-#ifdef __linux__
     const char* value = std::getenv(kWaiterVariable);
     if (!value)
         return std::nullopt;
@@ -158,14 +153,10 @@ std::optional<int> RunAsRenewalWaiter()
         currentKiosk = 0;
     }
     return status;
-#else
-    return std::nullopt;
-#endif
 }
 
 void BecomeRenewalWaiter(int namesSuccessors, long kiosk)
 {
-#ifdef __linux__
     char self[4096];
     const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
     if (length <= 0)
@@ -177,10 +168,6 @@ void BecomeRenewalWaiter(int namesSuccessors, long kiosk)
     char* const argv[] = {self, nullptr};
     ::execv(self, argv);
     ::unsetenv(kWaiterVariable);
-#else
-    (void)namesSuccessors;
-    (void)kiosk;
-#endif
 }
 
 int SuccessorNamingPipe()
@@ -191,12 +178,8 @@ int SuccessorNamingPipe()
 
 void NameSuccessor(long kiosk)
 {
-#ifdef __linux__
     const std::string line = std::to_string(kiosk) + "\n";
     [[maybe_unused]] ssize_t written = ::write(SuccessorNamingPipe(), line.data(), line.size());
-#else
-    (void)kiosk;
-#endif
 }
 
 }  // namespace quillory
