@@ -1,42 +1,17 @@
 #include "platform/WindowHandover.h"
 
-#include <QElapsedTimer>
-#include <QGuiApplication>
-#include <QtGui/qguiapplication_platform.h>
+#include "platform/x11/X11Display.h"
 
+#include <QElapsedTimer>
 #include <xcb/xcb.h>
 
 #include <cstdlib>
 
 namespace quillory {
 
-namespace {
-
-xcb_connection_t* Connection()
-{
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
-// The root window of the screen that DISPLAY names, as the keyboard lock finds it.
-xcb_window_t Root(xcb_connection_t* c)
-{
-    char* host = nullptr;
-    int display = 0;
-    int screen = 0;
-    if (xcb_parse_display(nullptr, &host, &display, &screen))
-        std::free(host);
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screen && it.rem > 1; ++i)
-        xcb_screen_next(&it);
-    return it.data->root;
-}
-
-}  // namespace
-
 void LowerWindow(quint64 window)
 {
-    xcb_connection_t* c = Connection();
+    xcb_connection_t* c = QtX11Connection();
     if (!c)
         return;
     const std::uint32_t below = XCB_STACK_MODE_BELOW;
@@ -46,10 +21,10 @@ void LowerWindow(quint64 window)
 
 bool SpinForKeyboard(int timeoutMs)
 {
-    xcb_connection_t* c = Connection();
+    xcb_connection_t* c = QtX11Connection();
     if (!c)
         return false;
-    const xcb_window_t root = Root(c);
+    const xcb_window_t root = ScreenRootWindow(c);
     QElapsedTimer elapsed;
     elapsed.start();
     do {

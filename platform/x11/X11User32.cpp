@@ -1,6 +1,7 @@
 #include "platform/x11/X11User32.h"
 
 #include "platform/RealUser32.h"
+#include "platform/x11/X11Display.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
@@ -35,29 +36,9 @@ constexpr std::uint32_t kMaxPropertyLongs = 1u << 20;
 // How often to try again for the keyboard while another client holds it.
 constexpr int kGrabRetryMs = 250;
 
-xcb_connection_t* qtConnection() {
-    if (!qGuiApp)
-        return nullptr;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
 // X window ids are 32 bits; anything larger cannot be a window.
 xcb_window_t windowId(WindowHandle handle) {
     return handle <= 0xFFFFFFFFu ? static_cast<xcb_window_t>(handle) : xcb_window_t{XCB_WINDOW_NONE};
-}
-
-// The root window of the screen that DISPLAY names, which Qt opened.
-xcb_window_t rootWindow(xcb_connection_t* c) {
-    char* host = nullptr;
-    int display = 0;
-    int screen = 0;
-    if (xcb_parse_display(nullptr, &host, &display, &screen))
-        std::free(host);
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
-    for (int i = 0; i < screen && it.rem > 1; ++i)
-        xcb_screen_next(&it);
-    return it.data->root;
 }
 
 struct Atoms {
@@ -185,7 +166,7 @@ void findClients(xcb_connection_t* c, std::vector<TopLevel>& topLevels) {
 // All top-level windows, mapped or not, topmost first. The query lists the
 // root's children bottom to top.
 std::vector<TopLevel> topLevelsTopmostFirst(xcb_connection_t* c) {
-    auto tree = owned(xcb_query_tree_reply(c, xcb_query_tree(c, rootWindow(c)), nullptr));
+    auto tree = owned(xcb_query_tree_reply(c, xcb_query_tree(c, ScreenRootWindow(c)), nullptr));
     if (!tree)
         return {};
     const xcb_window_t* children = xcb_query_tree_children(tree.get());
@@ -272,7 +253,7 @@ public:
             app->removeEventFilter(this);
             app->removeNativeEventFilter(this);
         }
-        xcb_connection_t* c = qtConnection();
+        xcb_connection_t* c = QtX11Connection();
         if (m_held && c) {
             xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
             xcb_flush(c);
@@ -320,12 +301,12 @@ private:
     // Fails while another client holds the keyboard; tried again until taken.
     // While one of the program's popups is open, it holds the keyboard for us.
     void tryGrab() {
-        xcb_connection_t* c = qtConnection();
+        xcb_connection_t* c = QtX11Connection();
         if (!m_locked || m_held || !c)
             return;
         if (!QApplication::activePopupWidget()) {
             auto reply = owned(xcb_grab_keyboard_reply(
-                c, xcb_grab_keyboard(c, 1, rootWindow(c), XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                c, xcb_grab_keyboard(c, 1, ScreenRootWindow(c), XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
                 nullptr));
             m_held = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
         }
@@ -343,7 +324,7 @@ X11User32::X11User32() : m_keyboardLock(std::make_unique<KeyboardLock>()) {}
 X11User32::~X11User32() = default;
 
 WindowHandle X11User32::GetWindow(WindowHandle hWnd, std::uint32_t uCmd) {
-    xcb_connection_t* c = qtConnection();
+    xcb_connection_t* c = QtX11Connection();
     if (!c || (uCmd != GW_HWNDFIRST && uCmd != GW_HWNDNEXT))
         return 0;
     if (uCmd == GW_HWNDFIRST) {
@@ -365,7 +346,7 @@ WindowHandle X11User32::GetWindow(WindowHandle hWnd, std::uint32_t uCmd) {
 }
 
 std::int32_t X11User32::GetWindowTextLengthA(WindowHandle hWnd) {
-    xcb_connection_t* c = qtConnection();
+    xcb_connection_t* c = QtX11Connection();
     std::string title;
     if (!c || !readTitle(c, windowId(hWnd), title))
         return 0;
@@ -373,7 +354,7 @@ std::int32_t X11User32::GetWindowTextLengthA(WindowHandle hWnd) {
 }
 
 std::int32_t X11User32::GetWindowTextA(WindowHandle hWnd, char* lpString, std::int32_t nMaxCount) {
-    xcb_connection_t* c = qtConnection();
+    xcb_connection_t* c = QtX11Connection();
     if (!c || !lpString || nMaxCount <= 0)
         return 0;
     std::string title;
@@ -386,7 +367,7 @@ std::int32_t X11User32::GetWindowTextA(WindowHandle hWnd, char* lpString, std::i
 }
 
 std::int32_t X11User32::PostMessageA(WindowHandle hWnd, std::uint32_t Msg, std::uintptr_t, std::intptr_t) {
-    xcb_connection_t* c = qtConnection();
+    xcb_connection_t* c = QtX11Connection();
     if (!c)
         return 0;
     // X has no way to cancel another client's mode (an open menu, a mouse
@@ -407,7 +388,7 @@ std::int32_t X11User32::PostMessageA(WindowHandle hWnd, std::uint32_t Msg, std::
 }
 
 std::int32_t X11User32::SetForegroundWindow(WindowHandle hWnd) {
-    xcb_connection_t* c = qtConnection();
+    xcb_connection_t* c = QtX11Connection();
     const xcb_window_t window = windowId(hWnd);
     if (!c || window == XCB_WINDOW_NONE)
         return 0;
@@ -434,7 +415,7 @@ std::int32_t X11User32::SetForegroundWindow(WindowHandle hWnd) {
 
 std::int32_t X11User32::SystemParametersInfoA(std::uint32_t uiAction, std::uint32_t uiParam, void* pvParam,
                                               std::uint32_t) {
-    if (!qtConnection() || uiAction != SPI_SETSCREENSAVERRUNNING)
+    if (!QtX11Connection() || uiAction != SPI_SETSCREENSAVERRUNNING)
         return 0;
     if (pvParam)
         *static_cast<std::int32_t*>(pvParam) = m_keyboardLock->isLocked() ? 1 : 0;
