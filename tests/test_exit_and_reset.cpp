@@ -3,10 +3,7 @@
 // prompt ends the program are seen end to end, with real input.
 
 #include "Harness.h"
-#include "LocalServer.h"
-#include "RecordingUser32.h"
 #include "exit/frmPassword.h"
-#include "platform/User32Provider.h"
 
 #include <QLineEdit>
 #include <algorithm>
@@ -15,12 +12,20 @@
 using namespace quillory;
 using namespace quillory::modInitialise;
 
-class ExitAndResetTest : public QObject {
+class ExitAndResetTest : public QObject, harness::Presentation {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void init()
+    {
+        Start(30);
+        PresentationSettings.Password = QStringLiteral("secret");
+    }
+    void cleanup()
+    {
+        frmPassword().close();  // unload it: every test starts with a fresh prompt
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Stop();
+    }
     void resetThresholds_data();
     void resetThresholds();
     void navigationPutsTheResetOff();
@@ -30,47 +35,11 @@ private slots:
     void wrongPasswordHidesAndStays();
 
 private:
-    void LoadForm();
+    void LoadForm() { QVERIFY(Load()); }
     // The address the page was last sent to, known as soon as the navigation starts.
     QString CurrentUrl() const { return harness::ViewOf(form_->webBrowser)->page()->requestedUrl().toString(); }
     void WaitForCompletion(const QString& url) { QVERIFY(harness::WaitForCompletion(form_->webBrowser, url)); }
-
-    LocalServer server_;
-    RecordingUser32 user32_;
-    std::unique_ptr<FrmBrowser> form_;
 };
-
-void ExitAndResetTest::initTestCase()
-{
-    ReplaceSystemUser32(&user32_);
-}
-
-void ExitAndResetTest::init()
-{
-    QVERIFY(server_.Start());
-    harness::ResetSettings(server_.Url(QStringLiteral("home.html")), 30);
-    PresentationSettings.Password = QStringLiteral("secret");
-    user32_ = RecordingUser32{};
-}
-
-void ExitAndResetTest::cleanup()
-{
-    frmPassword().close();  // unload it: every test starts with a fresh prompt
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    form_.reset();
-    server_.Stop();
-}
-
-void ExitAndResetTest::LoadForm()
-{
-    // A timer that never fires by itself: the tests tick it by hand.
-    form_ = std::make_unique<FrmBrowser>(3600 * 1000);
-    // Qt rounds a coarse timer this long to whole seconds, which would blur
-    // the tests' reading of when it was last restarted.
-    form_->tmrTimeout->setTimerType(Qt::PreciseTimer);
-    form_->Show();
-    WaitForCompletion(PresentationSettings.HomepageURL);
-}
 
 void ExitAndResetTest::resetThresholds_data()
 {

@@ -4,9 +4,6 @@
 // renderer is reported once it has loaded.
 
 #include "Harness.h"
-#include "LocalServer.h"
-#include "RecordingUser32.h"
-#include "platform/User32Provider.h"
 #include "platform/browser/BrowserPage.h"
 #include "platform/browser/RendererWatchdog.h"
 
@@ -16,11 +13,15 @@
 using namespace quillory;
 using namespace quillory::modInitialise;
 
-class RecoveryTest : public QObject {
+class RecoveryTest : public QObject, harness::Presentation {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init()
+    {
+        Start(10);
+        QVERIFY(Load());
+    }
+    void cleanup() { Stop(); }
     void killedRendererComesBack();
     void endlessScriptComesBack();
     void unreportedPageInNewRendererIsReported();
@@ -31,27 +32,7 @@ private:
     {
         return harness::WaitForCompletion(form_->webBrowser, url, timeout);
     }
-
-    LocalServer server_;
-    RecordingUser32 user32_;
-    std::unique_ptr<FrmBrowser> form_;
 };
-
-void RecoveryTest::init()
-{
-    QVERIFY(server_.Start());
-    harness::ResetSettings(server_.Url(QStringLiteral("home.html")), 10);
-    ReplaceSystemUser32(&user32_);
-    form_ = std::make_unique<FrmBrowser>(3600 * 1000);
-    form_->Show();
-    QVERIFY(WaitForCompletion(PresentationSettings.HomepageURL, 15000));
-}
-
-void RecoveryTest::cleanup()
-{
-    form_.reset();
-    server_.Stop();
-}
 
 void RecoveryTest::killedRendererComesBack()
 {
