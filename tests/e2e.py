@@ -120,15 +120,14 @@ def xdotool(*words):
     subprocess.run(["xdotool"] + [str(w) for w in words], check=True)
 
 
-def windows_named(pattern):
-    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern],
-                          capture_output=True, text=True).stdout.split()
+def windows_named(pattern, by="--name"):
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", by, pattern], capture_output=True, text=True)
+    return found.stdout.split()
 
 
 def program_windows(kiosk):
     """The program's mapped windows: the presentation and whatever a page opened over it."""
-    return subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(kiosk.process.pid)],
-                          capture_output=True, text=True).stdout.split()
+    return windows_named(str(kiosk.process.pid), by="--pid")
 
 
 def presentation_window():

@@ -30,8 +30,6 @@ class EndToEnd(KioskCase):
         width, height = e2e.screen_size()
         self.assertTrue(wait_for(lambda: e2e.window_geometry(window) == (0, 0, width, height), timeout=10),
                         e2e.window_geometry(window))
-        # The thin strip at the left edge is the window's own black.
-        self.assertEqual(e2e.pixel(0, height // 2), (0, 0, 0))
         self.assertEqual(e2e.keyboard_grab_status(), 0)  # without a password the keys stay free
         self.assertFalse(e2e.port_listening(9339) or e2e.port_listening(9338))  # no remote debugging
         if os.environ.get("QUILLORY_TEST_WM"):
@@ -64,14 +62,11 @@ class EndToEnd(KioskCase):
         for words in ([], [",,,,,,,,"], ["-platform", "offscreen"], ["--webEngineArgs", "--remote-debugging-port=9"],
                       ["x" * 100000], ["\u00e9\u4e2d,abc"], [self.server.url("home.html") + ",5"]):
             with self.subTest(words=str(words)[:40]):
-                kiosk = e2e.Kiosk(words, self.cache.name)
-                shown = wait_for(e2e.dialog_window)
-                running = kiosk.process.poll() is None
+                kiosk = self.start(words)
+                self.assertIsNotNone(wait_for(e2e.dialog_window), "no dialog")
+                self.assertIsNone(kiosk.process.poll())
                 kiosk.process.send_signal(signal.SIGTERM)
-                _, err = kiosk.process.communicate(timeout=30)
-                self.assertIsNotNone(shown, "no dialog: " + err[-2000:])
-                self.assertTrue(running)
-                self.assertEqual(kiosk.process.returncode, 0, err[-2000:])
+                self.ends_cleanly(kiosk)
                 self.assertNotIn("/home.html", self.server.seen())
 
 

@@ -19,6 +19,7 @@ private slots:
     {
         Start(30);
         PresentationSettings.Password = QStringLiteral("secret");
+        PresentationSettings.CloseOpenWindows = True;  // each reset walks the windows: it shows in the calls
     }
     void cleanup()
     {
@@ -36,6 +37,11 @@ private slots:
 
 private:
     void LoadForm() { QVERIFY(Load()); }
+    void VisitNextPage()
+    {
+        form_->webBrowser->Navigate(server_.Url(QStringLiteral("next.html")));
+        WaitForCompletion(server_.Url(QStringLiteral("next.html")));
+    }
     // The address the page was last sent to, known as soon as the navigation starts.
     QString CurrentUrl() const { return harness::ViewOf(form_->webBrowser)->page()->requestedUrl().toString(); }
     void WaitForCompletion(const QString& url) { QVERIFY(harness::WaitForCompletion(form_->webBrowser, url)); }
@@ -58,7 +64,6 @@ void ExitAndResetTest::resetThresholds()
     QFETCH(float, delay);
     QFETCH(int, ticks);
     PresentationSettings.MinDelay = delay;
-    PresentationSettings.CloseOpenWindows = True;  // each reset walks the windows: it shows in the calls
     LoadForm();
     user32_.calls.clear();
     for (int tick = 1; tick < (ticks ? ticks : 40000); ++tick) {
@@ -75,14 +80,10 @@ void ExitAndResetTest::resetThresholds()
 
 void ExitAndResetTest::navigationPutsTheResetOff()
 {
-    PresentationSettings.MinDelay = 30;
-    PresentationSettings.CloseOpenWindows = True;
     LoadForm();
     form_->tmrTimeout_Timer();
     form_->tmrTimeout_Timer();  // one tick before the reset
-    const QString next = server_.Url(QStringLiteral("next.html"));
-    form_->webBrowser->Navigate(next);
-    WaitForCompletion(next);
+    VisitNextPage();
     QCOMPARE(int(form_->TickCount), 0);
 
     user32_.calls.clear();
@@ -99,11 +100,8 @@ void ExitAndResetTest::navigationPutsTheResetOff()
 void ExitAndResetTest::resetOrder()
 {
     PresentationSettings.MinDelay = 10;
-    PresentationSettings.CloseOpenWindows = True;
     LoadForm();
-    const QString next = server_.Url(QStringLiteral("next.html"));
-    form_->webBrowser->Navigate(next);
-    WaitForCompletion(next);
+    VisitNextPage();
     harness::HotCorner(*form_);
     QVERIFY(frmPassword().isVisible());
     QCOMPARE(form_->PasswordShown, True);
@@ -134,7 +132,6 @@ void ExitAndResetTest::resetOrder()
 void ExitAndResetTest::resetReloadsAClosedPromptDespiteFailures()
 {
     PresentationSettings.MinDelay = 10;
-    PresentationSettings.CloseOpenWindows = True;
     LoadForm();
     harness::HotCorner(*form_);
     frmPassword().txtPassword->setText(QStringLiteral("typed"));

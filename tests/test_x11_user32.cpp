@@ -44,17 +44,19 @@ std::unique_ptr<T, void (*)(void*)> freed(T* reply)
     return {reply, std::free};
 }
 
+// The reply to an xcb request on this program's connection, freed when it goes.
+#define REPLY(request, ...) \
+    freed(xcb_##request##_reply(connection(), xcb_##request(connection(), ##__VA_ARGS__), nullptr))
+
 bool isViewable(WindowHandle w)
 {
-    xcb_connection_t* c = connection();
-    auto attributes = freed(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr));
+    auto attributes = REPLY(get_window_attributes, w);
     return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
 xcb_window_t parentOf(WindowHandle w)
 {
-    xcb_connection_t* c = connection();
-    auto tree = freed(xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr));
+    auto tree = REPLY(query_tree, w);
     return tree ? tree->parent : xcb_window_t{XCB_WINDOW_NONE};
 }
 
@@ -69,16 +71,12 @@ xcb_window_t topLevelHolding(WindowHandle w)
 
 xcb_atom_t atom(const char* name)
 {
-    xcb_connection_t* c = connection();
-    auto reply = freed(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr));
-    return reply->atom;
+    return REPLY(intern_atom, 0, std::strlen(name), name)->atom;
 }
 
 WindowHandle activeWindow()
 {
-    xcb_connection_t* c = connection();
-    auto property = freed(xcb_get_property_reply(
-        c, xcb_get_property(c, 0, root(), atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1), nullptr));
+    auto property = REPLY(get_property, 0, root(), atom("_NET_ACTIVE_WINDOW"), XCB_ATOM_WINDOW, 0, 1);
     if (!property || xcb_get_property_value_length(property.get()) != 4)
         return 0;
     return *static_cast<const xcb_window_t*>(xcb_get_property_value(property.get()));
@@ -86,8 +84,7 @@ WindowHandle activeWindow()
 
 WindowHandle inputFocus()
 {
-    xcb_connection_t* c = connection();
-    auto focus = freed(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+    auto focus = REPLY(get_input_focus);
     return focus ? focus->focus : 0;
 }
 
@@ -168,7 +165,8 @@ public:
         if (description.startsWith("mapped"))
             xcb_map_window(c, w);
         sync(c);
-        QTest::qWaitFor([&] { return !description.startsWith("mapped") || isViewable(w); });
+        (void)QTest::qWaitFor(
+            [&] { return !description.startsWith("mapped") || isViewable(w); });  // checked by its use
         return w;
     }
     // What this program asked of the server is done first, as it would be
