@@ -377,6 +377,8 @@ void X11User32Test::lockKeepsTheProgramsKeysAndDropsOthers()
     presentation.setWindowFlags(Qt::FramelessWindowHint);
     presentation.showFullScreen();
     field->setFocus();
+    QWidget prompt;
+    auto* password = new QLineEdit(&prompt);
     const WindowHandle other = helper->window("mapped net closable Other program");
     QVERIFY(QTest::qWaitForWindowExposed(&presentation));
     user32->SetForegroundWindow(presentation.winId());
@@ -418,6 +420,14 @@ void X11User32Test::lockKeepsTheProgramsKeysAndDropsOthers()
     user32->SetForegroundWindow(presentation.winId());
     QTRY_VERIFY(presentation.isActiveWindow());
 
+    // Its own other top-level window, once focused, gets the keys.
+    prompt.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&prompt));
+    user32->SetForegroundWindow(prompt.winId());
+    QTRY_VERIFY(prompt.isActiveWindow());
+    QCOMPARE(xdotool({"type", "secret"}), 0);
+    QTRY_COMPARE(password->text(), QStringLiteral("secret"));
+
     // Keys for another client's window go nowhere.
     user32->SetForegroundWindow(other);
     QTRY_COMPARE(foregroundWindow(), other);
@@ -425,6 +435,7 @@ void X11User32Test::lockKeepsTheProgramsKeysAndDropsOthers()
     QTest::qWait(500);
     QCOMPARE(helper->keyCount(), 0);
     QCOMPARE(field->text(), QStringLiteral("after"));
+    QCOMPARE(password->text(), QStringLiteral("secret"));
 
     // Unlocked, they reach it: the focus really was there. And the window
     // manager's keys work again, so it was the lock that stopped them.
