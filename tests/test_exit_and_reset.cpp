@@ -36,15 +36,13 @@ private slots:
     void wrongPasswordHidesAndStays();
 
 private:
-    void LoadForm() { QVERIFY(Load()); }
     void VisitNextPage()
     {
         form_->webBrowser->Navigate(server_.Url(QStringLiteral("next.html")));
-        WaitForCompletion(server_.Url(QStringLiteral("next.html")));
+        QVERIFY(harness::WaitForCompletion(form_->webBrowser, server_.Url(QStringLiteral("next.html"))));
     }
     // The address the page was last sent to, known as soon as the navigation starts.
     QString CurrentUrl() const { return harness::ViewOf(form_->webBrowser)->page()->requestedUrl().toString(); }
-    void WaitForCompletion(const QString& url) { QVERIFY(harness::WaitForCompletion(form_->webBrowser, url)); }
 };
 
 void ExitAndResetTest::resetThresholds_data()
@@ -64,7 +62,7 @@ void ExitAndResetTest::resetThresholds()
     QFETCH(float, delay);
     QFETCH(int, ticks);
     PresentationSettings.MinDelay = delay;
-    LoadForm();
+    QVERIFY(Load());
     user32_.calls.clear();
     for (int tick = 1; tick < (ticks ? ticks : 40000); ++tick) {
         form_->tmrTimeout_Timer();
@@ -80,7 +78,7 @@ void ExitAndResetTest::resetThresholds()
 
 void ExitAndResetTest::navigationPutsTheResetOff()
 {
-    LoadForm();
+    QVERIFY(Load());
     form_->tmrTimeout_Timer();
     form_->tmrTimeout_Timer();  // one tick before the reset
     VisitNextPage();
@@ -100,7 +98,7 @@ void ExitAndResetTest::navigationPutsTheResetOff()
 void ExitAndResetTest::resetOrder()
 {
     PresentationSettings.MinDelay = 10;
-    LoadForm();
+    QVERIFY(Load());
     VisitNextPage();
     harness::HotCorner(*form_);
     QVERIFY(frmPassword().isVisible());
@@ -132,7 +130,7 @@ void ExitAndResetTest::resetOrder()
 void ExitAndResetTest::resetReloadsAClosedPromptDespiteFailures()
 {
     PresentationSettings.MinDelay = 10;
-    LoadForm();
+    QVERIFY(Load());
     harness::HotCorner(*form_);
     frmPassword().txtPassword->setText(QStringLiteral("typed"));
     frmPassword().close();
@@ -168,7 +166,7 @@ void ExitAndResetTest::hotCorner()
         {"left with Shift", 1, 1, 0, 1, true},
         {"top-left corner", 1, 0, 0, 10000, false},
     };
-    LoadForm();
+    QVERIFY(Load());
     for (const Move& move : moves) {
         form_->Form_MouseMove(move.button, move.shift, move.x, form_->Height() - move.fromBottom);
         QVERIFY2((form_->PasswordShown == True) == move.opens, move.name);
@@ -181,7 +179,7 @@ void ExitAndResetTest::hotCorner()
 
 void ExitAndResetTest::wrongPasswordHidesAndStays()
 {
-    LoadForm();
+    QVERIFY(Load());
     harness::HotCorner(*form_);
     FrmPassword& prompt = frmPassword();
     QTRY_VERIFY(prompt.isVisible());
