@@ -1,12 +1,16 @@
 #pragma once
 // The pieces every in-process test shares: main() for the tests that run the
 // web engine, fresh settings, waiting for a completed navigation, the hot
-// corner, and a plain window holding one browser control.
+// corner, a plain window holding one browser control, and the presentation
+// over a local server's pages.
 
-#include "platform/browser/BrowserProfile.h"
+#include "LocalServer.h"
+#include "RecordingUser32.h"
 #include "platform/DialogFont.h"
-#include "platform/browser/EngineEnvironment.h"
 #include "platform/Twips.h"
+#include "platform/User32Provider.h"
+#include "platform/browser/BrowserProfile.h"
+#include "platform/browser/EngineEnvironment.h"
 #include "platform/browser/WebBrowser.h"
 #include "presentation/frmBrowser.h"
 #include "startup/modInitialise.h"
@@ -16,30 +20,31 @@
 #include <QTemporaryDir>
 #include <QWebEngineView>
 #include <QtTest>
+#include <memory>
 
 // The engine's environment is settled first, as the program does, and each
 // test process gets caches of its own so that parallel tests never share a
 // disk cache.
-#define QUILLORY_TEST_MAIN(TestClass)                                                  \
-    int main(int argc, char** argv)                                                    \
-    {                                                                                  \
-        QTemporaryDir home;                                                            \
-        qputenv("XDG_CACHE_HOME", home.filePath(QStringLiteral("cache")).toUtf8());  \
-        quillory::PrepareEngineEnvironment();                                          \
-        int status = 0;                                                                \
-        {                                                                              \
-            QApplication app(argc, argv);                                              \
-            QApplication::setApplicationName(QStringLiteral("quillory-tests"));        \
-            quillory::UseDialogFont();                                                 \
-            {                                                                          \
-                TestClass test;                                                        \
-                status = QTest::qExec(&test, argc, argv);                              \
-            }                                                                          \
-            qDeleteAll(QApplication::topLevelWidgets());                               \
-            quillory::ReleaseBrowserProfile();                                         \
-        }                                                                              \
-        quillory::RemoveSiteData();                                                    \
-        return status;                                                                 \
+#define QUILLORY_TEST_MAIN(TestClass)                                               \
+    int main(int argc, char** argv)                                                 \
+    {                                                                               \
+        QTemporaryDir home;                                                         \
+        qputenv("XDG_CACHE_HOME", home.filePath(QStringLiteral("cache")).toUtf8()); \
+        quillory::PrepareEngineEnvironment();                                       \
+        int status = 0;                                                             \
+        {                                                                           \
+            QApplication app(argc, argv);                                           \
+            QApplication::setApplicationName(QStringLiteral("quillory-tests"));     \
+            quillory::UseDialogFont();                                              \
+            {                                                                       \
+                TestClass test;                                                     \
+                status = QTest::qExec(&test, argc, argv);                           \
+            }                                                                       \
+            qDeleteAll(QApplication::topLevelWidgets());                            \
+            quillory::ReleaseBrowserProfile();                                      \
+        }                                                                           \
+        quillory::RemoveSiteData();                                                 \
+        return status;                                                              \
     }
 
 namespace harness {
@@ -91,6 +96,40 @@ struct BrowserWindow {
     }
     QWidget window;
     quillory::WebBrowser* browser;
+};
+
+// The presentation over the pages of a local server with a recording desktop,
+// its idle timer never firing by itself: the tests tick it by hand. A test
+// class derives from it, calls Start in init() and Stop in cleanup().
+struct Presentation {
+    // Fresh settings, with pages/home.html as the homepage and this delay.
+    void Start(float delay)
+    {
+        user32_ = RecordingUser32{};
+        quillory::ReplaceSystemUser32(&user32_);
+        QVERIFY(server_.Start());
+        ResetSettings(server_.Url(QStringLiteral("home.html")), delay);
+    }
+    // Shows the presentation; true once its homepage completed (or at once when not waiting).
+    bool Load(bool waitForHomepage = true)
+    {
+        form_ = std::make_unique<quillory::FrmBrowser>(3600 * 1000);
+        // Qt rounds a coarse timer this long to whole seconds, which would blur
+        // the tests' reading of when it was last restarted.
+        form_->tmrTimeout->setTimerType(Qt::PreciseTimer);
+        form_->Show();
+        return !waitForHomepage ||
+               WaitForCompletion(form_->webBrowser, quillory::modInitialise::PresentationSettings.HomepageURL);
+    }
+    void Stop()
+    {
+        form_.reset();
+        server_.Stop();
+    }
+
+    LocalServer server_;
+    RecordingUser32 user32_;
+    std::unique_ptr<quillory::FrmBrowser> form_;
 };
 
 }  // namespace harness

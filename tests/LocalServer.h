@@ -13,14 +13,15 @@ public:
     ~LocalServer() { Stop(); }
 
     // Starts on a free port, or on the given one (to come back on the same
-    // address after a stop).
-    bool Start(int port = 0)
+    // address after a stop), with the server's further options.
+    bool Start(int port = 0, const QStringList& options = {})
     {
         port_ = 0;
         requests_.clear();
         process_.start(QStringLiteral("python3"),
-                       {QStringLiteral(QUILLORY_TESTS_DIR "/http_server.py"), QStringLiteral("--root"),
-                        QStringLiteral(QUILLORY_TESTS_DIR "/pages"), QStringLiteral("--port"), QString::number(port)});
+                       QStringList{QUILLORY_TESTS_DIR "/http_server.py", "--root", QUILLORY_TESTS_DIR "/pages",
+                                   "--port", QString::number(port)} +
+                           options);
         while (process_.waitForReadyRead(5000)) {
             ReadLines();
             if (port_ != 0)

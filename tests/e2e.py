@@ -90,28 +90,44 @@ class KioskCase(unittest.TestCase):
         self.kiosks.append(kiosk)
         return kiosk
 
-    def start_presentation(self, options, extra_env=None):
-        """The kiosk on pages/home.html with these fields after the URL, once the homepage shows."""
+    def start_presentation(self, options, extra_env=None, page="home.html"):
+        """The kiosk on a page (green, as pages/home.html) with these fields after the URL, once it shows."""
         # A homepage without a scheme is a web address.
-        kiosk = self.start([self.server.url("home.html").removeprefix("http://") + "," + options], extra_env)
-        self.assertTrue(wait_for(lambda: "/home.html" in self.server.seen()), "homepage never requested")
+        kiosk = self.start([self.server.url(page).removeprefix("http://") + "," + options], extra_env)
+        self.assertTrue(wait_for(lambda: "/" + page in self.server.seen()), "homepage never requested")
         self.assertTrue(wait_for(lambda: shows(HOME_GREEN)), "homepage not shown")
         return kiosk
+
+    def assert_locked(self, timeout=5):
+        self.assertTrue(wait_for(lambda: keyboard_grab_status() == 1, timeout=timeout), "the keys are not locked")
+
+    def open_prompt(self):
+        """The exit gesture, and the prompt it opens."""
+        hot_corner_gesture()
+        self.assertIsNotNone(wait_for(dialog_window, timeout=5), "the gesture opened no prompt")
+
+    def ends_cleanly(self, kiosk, password=None):
+        """Types the password, if any, into the open prompt; the program ends with status 0. Returns its stderr."""
+        if password is not None:
+            xdotool("type", "--delay", "50", password)
+            xdotool("key", "Return")
+        _, err = kiosk.process.communicate(timeout=30)
+        self.assertEqual(kiosk.process.returncode, 0, err[-2000:])
+        return err
 
 
 def xdotool(*words):
     subprocess.run(["xdotool"] + [str(w) for w in words], check=True)
 
 
-def windows_named(pattern):
-    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern],
-                          capture_output=True, text=True).stdout.split()
+def windows_named(pattern, by="--name"):
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", by, pattern], capture_output=True, text=True)
+    return found.stdout.split()
 
 
 def program_windows(kiosk):
     """The program's mapped windows: the presentation and whatever a page opened over it."""
-    return subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(kiosk.process.pid)],
-                          capture_output=True, text=True).stdout.split()
+    return windows_named(str(kiosk.process.pid), by="--pid")
 
 
 def presentation_window():

@@ -3,10 +3,7 @@
 // prompt ends the program are seen end to end, with real input.
 
 #include "Harness.h"
-#include "LocalServer.h"
-#include "RecordingUser32.h"
 #include "exit/frmPassword.h"
-#include "platform/User32Provider.h"
 
 #include <QLineEdit>
 #include <algorithm>
@@ -15,12 +12,21 @@
 using namespace quillory;
 using namespace quillory::modInitialise;
 
-class ExitAndResetTest : public QObject {
+class ExitAndResetTest : public QObject, harness::Presentation {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void init()
+    {
+        Start(30);
+        PresentationSettings.Password = QStringLiteral("secret");
+        PresentationSettings.CloseOpenWindows = True;  // each reset walks the windows: it shows in the calls
+    }
+    void cleanup()
+    {
+        frmPassword().close();  // unload it: every test starts with a fresh prompt
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Stop();
+    }
     void resetThresholds_data();
     void resetThresholds();
     void navigationPutsTheResetOff();
@@ -30,47 +36,14 @@ private slots:
     void wrongPasswordHidesAndStays();
 
 private:
-    void LoadForm();
+    void VisitNextPage()
+    {
+        form_->webBrowser->Navigate(server_.Url(QStringLiteral("next.html")));
+        QVERIFY(harness::WaitForCompletion(form_->webBrowser, server_.Url(QStringLiteral("next.html"))));
+    }
     // The address the page was last sent to, known as soon as the navigation starts.
     QString CurrentUrl() const { return harness::ViewOf(form_->webBrowser)->page()->requestedUrl().toString(); }
-    void WaitForCompletion(const QString& url) { QVERIFY(harness::WaitForCompletion(form_->webBrowser, url)); }
-
-    LocalServer server_;
-    RecordingUser32 user32_;
-    std::unique_ptr<FrmBrowser> form_;
 };
-
-void ExitAndResetTest::initTestCase()
-{
-    ReplaceSystemUser32(&user32_);
-}
-
-void ExitAndResetTest::init()
-{
-    QVERIFY(server_.Start());
-    harness::ResetSettings(server_.Url(QStringLiteral("home.html")), 30);
-    PresentationSettings.Password = QStringLiteral("secret");
-    user32_ = RecordingUser32{};
-}
-
-void ExitAndResetTest::cleanup()
-{
-    frmPassword().close();  // unload it: every test starts with a fresh prompt
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    form_.reset();
-    server_.Stop();
-}
-
-void ExitAndResetTest::LoadForm()
-{
-    // A timer that never fires by itself: the tests tick it by hand.
-    form_ = std::make_unique<FrmBrowser>(3600 * 1000);
-    // Qt rounds a coarse timer this long to whole seconds, which would blur
-    // the tests' reading of when it was last restarted.
-    form_->tmrTimeout->setTimerType(Qt::PreciseTimer);
-    form_->Show();
-    WaitForCompletion(PresentationSettings.HomepageURL);
-}
 
 void ExitAndResetTest::resetThresholds_data()
 {
@@ -89,8 +62,7 @@ void ExitAndResetTest::resetThresholds()
     QFETCH(float, delay);
     QFETCH(int, ticks);
     PresentationSettings.MinDelay = delay;
-    PresentationSettings.CloseOpenWindows = True;  // each reset walks the windows: it shows in the calls
-    LoadForm();
+    QVERIFY(Load());
     user32_.calls.clear();
     for (int tick = 1; tick < (ticks ? ticks : 40000); ++tick) {
         form_->tmrTimeout_Timer();
@@ -106,14 +78,10 @@ void ExitAndResetTest::resetThresholds()
 
 void ExitAndResetTest::navigationPutsTheResetOff()
 {
-    PresentationSettings.MinDelay = 30;
-    PresentationSettings.CloseOpenWindows = True;
-    LoadForm();
+    QVERIFY(Load());
     form_->tmrTimeout_Timer();
     form_->tmrTimeout_Timer();  // one tick before the reset
-    const QString next = server_.Url(QStringLiteral("next.html"));
-    form_->webBrowser->Navigate(next);
-    WaitForCompletion(next);
+    VisitNextPage();
     QCOMPARE(int(form_->TickCount), 0);
 
     user32_.calls.clear();
@@ -130,11 +98,8 @@ void ExitAndResetTest::navigationPutsTheResetOff()
 void ExitAndResetTest::resetOrder()
 {
     PresentationSettings.MinDelay = 10;
-    PresentationSettings.CloseOpenWindows = True;
-    LoadForm();
-    const QString next = server_.Url(QStringLiteral("next.html"));
-    form_->webBrowser->Navigate(next);
-    WaitForCompletion(next);
+    QVERIFY(Load());
+    VisitNextPage();
     harness::HotCorner(*form_);
     QVERIFY(frmPassword().isVisible());
     QCOMPARE(form_->PasswordShown, True);
@@ -165,8 +130,7 @@ void ExitAndResetTest::resetOrder()
 void ExitAndResetTest::resetReloadsAClosedPromptDespiteFailures()
 {
     PresentationSettings.MinDelay = 10;
-    PresentationSettings.CloseOpenWindows = True;
-    LoadForm();
+    QVERIFY(Load());
     harness::HotCorner(*form_);
     frmPassword().txtPassword->setText(QStringLiteral("typed"));
     frmPassword().close();
@@ -202,7 +166,7 @@ void ExitAndResetTest::hotCorner()
         {"left with Shift", 1, 1, 0, 1, true},
         {"top-left corner", 1, 0, 0, 10000, false},
     };
-    LoadForm();
+    QVERIFY(Load());
     for (const Move& move : moves) {
         form_->Form_MouseMove(move.button, move.shift, move.x, form_->Height() - move.fromBottom);
         QVERIFY2((form_->PasswordShown == True) == move.opens, move.name);
@@ -215,7 +179,7 @@ void ExitAndResetTest::hotCorner()
 
 void ExitAndResetTest::wrongPasswordHidesAndStays()
 {
-    LoadForm();
+    QVERIFY(Load());
     harness::HotCorner(*form_);
     FrmPassword& prompt = frmPassword();
     QTRY_VERIFY(prompt.isVisible());

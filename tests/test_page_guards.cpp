@@ -145,28 +145,18 @@ void PageGuardsTest::loginPromptsAndBadCertificatesShowNoBox()
     // An HTTPS server with a self-signed certificate: the engine's error page,
     // no box, and no request ever reaches the server.
     QTemporaryDir tls;
-    const QString key = tls.filePath(QStringLiteral("key.pem")), cert = tls.filePath(QStringLiteral("cert.pem"));
-    QCOMPARE(QProcess::execute(QStringLiteral("openssl"),
-                               QStringLiteral("req -x509 -newkey rsa:2048 -nodes -subj /CN=127.0.0.1 -days 1 "
-                                              "-keyout %1 -out %2")
-                                   .arg(key, cert)
-                                   .split(QLatin1Char(' '))),
-             0);
-    QProcess https;
-    https.start(QStringLiteral("python3"), {QStringLiteral(QUILLORY_TESTS_DIR "/http_server.py"),
-                                            QStringLiteral("--root"), tls.path(), QStringLiteral("--tls"), cert, key});
-    QVERIFY(https.waitForReadyRead(10000));
-    const int port = https.readLine().mid(5).trimmed().toInt();  // "PORT n"
-    QVERIFY(port > 0);
+    const QString key = tls.filePath("key.pem"), cert = tls.filePath("cert.pem");
+    const QString request = "req -x509 -newkey rsa:2048 -nodes -subj /CN=127.0.0.1 -days 1 -keyout " + key;
+    QCOMPARE(QProcess::execute(QStringLiteral("openssl"), (request + " -out " + cert).split(' ')), 0);
+    LocalServer https;
+    QVERIFY(https.Start(0, {QStringLiteral("--tls"), cert, key}));
     completed.clear();
-    browser_->Navigate(QStringLiteral("https://127.0.0.1:%1/").arg(port));
+    browser_->Navigate(QStringLiteral("https://127.0.0.1:%1/").arg(https.Port()));
     QTRY_VERIFY_WITH_TIMEOUT(!completed.isEmpty(), 10000);
     QVERIFY(completed.last().at(1).value<QVariant>().toString().startsWith(QLatin1String("chrome-error:")));
     QTest::qWait(500);
     QVERIFY(OtherWindows().isEmpty());
-    https.kill();
-    https.waitForFinished();
-    QVERIFY(!https.readAllStandardOutput().contains("GET "));
+    QCOMPARE(https.Requests(), QStringList());
 }
 
 void PageGuardsTest::noPopupByAnyRoute()
@@ -228,19 +218,13 @@ void PageGuardsTest::browserKeysAndDropsDoNothing()
     QVERIFY(QTest::qWaitForWindowExposed(&source));
     const QPoint from = source.mapToGlobal(QPoint(50, 50));
     const QPoint to = view()->mapToGlobal(QPoint(300, 300));
-    QCOMPARE(QProcess::execute(
-                 QStringLiteral("xdotool"),
-                 QStringLiteral("mousemove %1 %2 mousedown 1").arg(from.x()).arg(from.y()).split(QLatin1Char(' '))),
-             0);
-    QProcess::startDetached(
-        QStringLiteral("sh"),
-        {QStringLiteral("-c"), QStringLiteral("sleep 1; for step in 1 2 3 4; do xdotool mousemove "
-                                              "$((%1 + (%3 - %1) * step / 4)) $((%2 + (%4 - %2) * step / 4)); "
-                                              "sleep 0.2; done; sleep 0.5; xdotool mouseup 1")
-                                   .arg(from.x())
-                                   .arg(from.y())
-                                   .arg(to.x())
-                                   .arg(to.y())});
+    // The coordinates go to the scripts as $1..$4.
+    const QString points = QStringLiteral("%1 %2 %3 %4").arg(from.x()).arg(from.y()).arg(to.x()).arg(to.y());
+    const auto script = [&](const char* text) { return QStringList{"-c", text, "sh"} + points.split(' '); };
+    QCOMPARE(QProcess::execute(QStringLiteral("sh"), script("xdotool mousemove $1 $2 mousedown 1")), 0);
+    QProcess::startDetached(QStringLiteral("sh"),
+                            script("sleep 1; for step in 1 2 3 4; do xdotool mousemove $(($1 + ($3 - $1) * step / 4)) "
+                                   "$(($2 + ($4 - $2) * step / 4)); sleep 0.2; done; sleep 0.5; xdotool mouseup 1"));
     auto* data = new QMimeData;
     data->setUrls({QUrl::fromLocalFile(QStringLiteral(QUILLORY_TESTS_DIR "/pages/next.html")),
                    QUrl(server_.Url(QStringLiteral("next.html")))});

@@ -2,9 +2,6 @@
 // offline and the new-window policy with its closing walk.
 
 #include "Harness.h"
-#include "LocalServer.h"
-#include "RecordingUser32.h"
-#include "platform/User32Provider.h"
 
 #include <QScreen>
 #include <memory>
@@ -12,55 +9,28 @@
 using namespace quillory;
 using namespace quillory::modInitialise;
 
-class PresentationTest : public QObject {
+class PresentationTest : public QObject, harness::Presentation {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() { Start(30); }
+    void cleanup() { Stop(); }
     void coversTheScreen();
     void offlineBeforeTheFirstNavigation();
     void newWindowsAreRefusedAndOnlyMarkedWindowsClosed();
-
-private:
-    std::unique_ptr<FrmBrowser> Load(const QString& homepage);
-
-    LocalServer server_;
-    RecordingUser32 user32_;
 };
-
-void PresentationTest::init()
-{
-    QVERIFY(server_.Start());
-    harness::ResetSettings(QString(), 30);
-    user32_ = RecordingUser32{};
-}
-
-void PresentationTest::cleanup()
-{
-    server_.Stop();
-}
-
-std::unique_ptr<FrmBrowser> PresentationTest::Load(const QString& homepage)
-{
-    PresentationSettings.HomepageURL = homepage;
-    ReplaceSystemUser32(&user32_);
-    auto form = std::make_unique<FrmBrowser>(60000);
-    form->Show();
-    return form;
-}
 
 void PresentationTest::coversTheScreen()
 {
-    const auto form = Load(server_.Url(QStringLiteral("home.html")));
+    Load(false);
     // The control leaves a strip of at least one pixel on the left and runs
     // past the other three edges.
-    QTRY_VERIFY(form->isVisible());
-    QCOMPARE(form->geometry(), QGuiApplication::primaryScreen()->geometry());
-    const QRect control = form->webBrowser->geometry();
+    QTRY_VERIFY(form_->isVisible());
+    QCOMPARE(form_->geometry(), QGuiApplication::primaryScreen()->geometry());
+    const QRect control = form_->webBrowser->geometry();
     QVERIFY(control.left() >= 1);
     QVERIFY(control.top() <= 0);
-    QVERIFY(control.right() >= form->width() - 1);
-    QVERIFY(control.bottom() >= form->height() - 1);
+    QVERIFY(control.right() >= form_->width() - 1);
+    QVERIFY(control.bottom() >= form_->height() - 1);
 }
 
 void PresentationTest::offlineBeforeTheFirstNavigation()
@@ -68,8 +38,9 @@ void PresentationTest::offlineBeforeTheFirstNavigation()
     // The homepage was never cached: offline, even the first navigation must
     // not reach the server.
     PresentationSettings.WorkOffline = True;
-    const auto form = Load(server_.Url(QStringLiteral("home.html?first")));
-    QSignalSpy completed(form->webBrowser, &WebBrowser::NavigateComplete2);
+    PresentationSettings.HomepageURL = server_.Url(QStringLiteral("home.html?first"));
+    Load(false);
+    QSignalSpy completed(form_->webBrowser, &WebBrowser::NavigateComplete2);
     QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 1, 15000);
     QVERIFY(harness::CompletedUrls(completed).first().startsWith(QLatin1String("chrome-error:")));
     QCOMPARE(server_.Requests(), QStringList());
@@ -77,14 +48,14 @@ void PresentationTest::offlineBeforeTheFirstNavigation()
 
 void PresentationTest::newWindowsAreRefusedAndOnlyMarkedWindowsClosed()
 {
-    const auto form = Load(server_.Url(QStringLiteral("home.html")));
-    const WindowHandle self = form->winId();
+    Load(false);
+    const WindowHandle self = form_->winId();
     user32_.windows = {{101, "Microsoft Internet Explorer"}, {self, "Quillory"}};
     QObject* ppDisp = nullptr;
     Boolean Cancel = False;
 
     // As the command line leaves it: refused, and other windows left alone.
-    form->webBrowser_NewWindow2(&ppDisp, &Cancel);
+    form_->webBrowser_NewWindow2(&ppDisp, &Cancel);
     QCOMPARE(Cancel, True);
     QCOMPARE(user32_.calls, QStringList());
 
@@ -101,7 +72,7 @@ void PresentationTest::newWindowsAreRefusedAndOnlyMarkedWindowsClosed()
                        {106, "Microsoft Internet Explore"}};
     user32_.unreadable = {104};
     Cancel = False;
-    form->webBrowser_NewWindow2(&ppDisp, &Cancel);
+    form_->webBrowser_NewWindow2(&ppDisp, &Cancel);
     QCOMPARE(Cancel, False);
 
     auto closeCalls = [](WindowHandle h) {
