@@ -27,32 +27,30 @@
 // Prints figures only; it is not a test.
 
 #include "../tests/RecordingUser32.h"
-#include "platform/browser/BrowserProfile.h"
+#include "exit/frmPassword.h"
 #include "platform/DialogFont.h"
+#include "platform/User32Provider.h"
+#include "platform/browser/BrowserProfile.h"
 #include "platform/browser/EngineEnvironment.h"
 #include "platform/browser/WebBrowser.h"
-#include "exit/frmPassword.h"
-#include "platform/User32Provider.h"
 #include "presentation/frmBrowser.h"
 #include "startup/modInitialise.h"
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QEventLoop>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QScreen>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <algorithm>
 #include <atomic>
-#include <thread>
-#include <unistd.h>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -60,6 +58,8 @@
 #include <malloc.h>
 #include <map>
 #include <memory>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 #include <xcb/xcb.h>
 
@@ -210,8 +210,8 @@ double Percentile(std::vector<double> values, double fraction)
 
 void PrintTimes(const char* what, const std::vector<double>& ms)
 {
-    std::printf("  %-28s median %7.1f ms   p95 %7.1f ms   min %7.1f   max %7.1f   (n=%zu)\n", what,
-                Percentile(ms, 0.5), Percentile(ms, 0.95), ms.empty() ? 0 : *std::min_element(ms.begin(), ms.end()),
+    std::printf("  %-28s median %7.1f ms   p95 %7.1f ms   min %7.1f   max %7.1f   (n=%zu)\n", what, Percentile(ms, 0.5),
+                Percentile(ms, 0.95), ms.empty() ? 0 : *std::min_element(ms.begin(), ms.end()),
                 ms.empty() ? 0 : *std::max_element(ms.begin(), ms.end()), ms.size());
     std::fflush(stdout);
 }
@@ -240,7 +240,9 @@ public:
                     const QByteArray lines = process_.readAll();
                     loads += lines.count("GET /loaded");
                     if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
-                        std::fprintf(stderr, "%lld ms server: %s", static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000), lines.constData());
+                        std::fprintf(stderr, "%lld ms server: %s",
+                                     static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000),
+                                     lines.constData());
                 });
                 return true;
             }
@@ -315,7 +317,8 @@ public:
         form_.TickCount = 0;  // MinDelay 10 s: the threshold is one tick
         const qint64 at = Now();
         if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
-            std::fprintf(stderr, "%lld ms tick\n", static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000));
+            std::fprintf(stderr, "%lld ms tick\n",
+                         static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000));
         form_.tmrTimeout_Timer();
         AttachToPage();
         return at;
@@ -340,35 +343,35 @@ private:
         if (current == page_)
             return;
         page_ = current;
-            QObject::connect(page_, &QWebEnginePage::loadStarted, page_, [this] {
-                if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
-                    std::fprintf(stderr, "%lld ms loadStarted\n",
-                                 static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000));
-            });
-            QObject::connect(page_, &QWebEnginePage::loadFinished, page_, [this](bool ok) {
-                if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
-                    std::fprintf(stderr, "%lld ms loadFinished %d %s\n",
-                                 static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000), ok,
-                                 qPrintable(page_->url().toString()));
-                if (page_->url().toString() == home_ && waitForLoad && !paused) {
-                    // Loaded: the idle time starts now, and the next tick resets.
-                    PresentationSettings.MinDelay = 10;
-                    form_.TickCount = 0;
-                }
-                if (ok && page_->url().toString() == home_) {
-                    ++homeLoads;
-                    homeLoadAt = clock_.nsecsElapsed();
-                } else if (ok) {
-                    otherLoadAt = clock_.nsecsElapsed();
-                }
-            });
-            QObject::connect(page_, &QWebEnginePage::renderProcessTerminated, page_,
-                             [this](QWebEnginePage::RenderProcessTerminationStatus, int) {
-                                 ++terminations;
-                                 if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
-                                     std::fprintf(stderr, "%lld ms renderProcessTerminated\n",
-                                                  static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000));
-                             });
+        QObject::connect(page_, &QWebEnginePage::loadStarted, page_, [this] {
+            if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
+                std::fprintf(stderr, "%lld ms loadStarted\n",
+                             static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000));
+        });
+        QObject::connect(page_, &QWebEnginePage::loadFinished, page_, [this](bool ok) {
+            if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
+                std::fprintf(stderr, "%lld ms loadFinished %d %s\n",
+                             static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000), ok,
+                             qPrintable(page_->url().toString()));
+            if (page_->url().toString() == home_ && waitForLoad && !paused) {
+                // Loaded: the idle time starts now, and the next tick resets.
+                PresentationSettings.MinDelay = 10;
+                form_.TickCount = 0;
+            }
+            if (ok && page_->url().toString() == home_) {
+                ++homeLoads;
+                homeLoadAt = clock_.nsecsElapsed();
+            } else if (ok) {
+                otherLoadAt = clock_.nsecsElapsed();
+            }
+        });
+        QObject::connect(page_, &QWebEnginePage::renderProcessTerminated, page_,
+                         [this](QWebEnginePage::RenderProcessTerminationStatus, int) {
+                             ++terminations;
+                             if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
+                                 std::fprintf(stderr, "%lld ms renderProcessTerminated\n",
+                                              static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000));
+                         });
     }
 
     RecordingUser32 recording_;
@@ -536,9 +539,8 @@ int Soak(const BenchServer& server, long long count, int tickMs, bool interrupt,
         }
         Wait(50);
         // Resets without a completed load for long: the presentation is stuck.
-        if (w.resets == resetsBefore && w.homeLoads == loadsBefore && !WaitFor([&] {
-                return w.resets != resetsBefore || w.homeLoads != loadsBefore;
-            }, 30000)) {
+        if (w.resets == resetsBefore && w.homeLoads == loadsBefore &&
+            !WaitFor([&] { return w.resets != resetsBefore || w.homeLoads != loadsBefore; }, 30000)) {
             ++stalls;
             std::printf("  stall: nothing happened for 30 s after %lld resets\n", w.resets);
             PresentationSettings.MinDelay = 10;
@@ -574,8 +576,8 @@ int Soak(const BenchServer& server, long long count, int tickMs, bool interrupt,
     }
     std::printf("soak result: %lld resets, %lld completed homepage loads, %lld renderer terminations, %lld stalls\n",
                 w.resets, w.homeLoads, w.terminations, stalls);
-    std::printf("  tree PSS after 100 resets %ld KiB, after %lld resets %ld KiB: growth %+.1f %%\n", firstPss,
-                w.resets, lastPss, 100.0 * (lastPss - firstPss) / firstPss);
+    std::printf("  tree PSS after 100 resets %ld KiB, after %lld resets %ld KiB: growth %+.1f %%\n", firstPss, w.resets,
+                lastPss, 100.0 * (lastPss - firstPss) / firstPss);
     std::printf("  anonymous PSS after 100 resets %ld KiB, after %lld resets %ld KiB: growth %+.1f %%\n", firstAnon,
                 w.resets, lastAnon, 100.0 * (lastAnon - firstAnon) / firstAnon);
     if (locked)
@@ -800,17 +802,20 @@ int Run(const QStringList& args)
     if (mode == QLatin1String("latency"))
         return ResetLatency(server, args.value(2, QStringLiteral("50")).toInt());
     if (mode == QLatin1String("soak"))
-        return Soak(server, args.value(2, QStringLiteral("500")).toLongLong(), args.value(3, QStringLiteral("30")).toInt(),
-                    args.value(4) == QLatin1String("interrupt"), args.value(4) == QLatin1String("locked"));
+        return Soak(server, args.value(2, QStringLiteral("500")).toLongLong(),
+                    args.value(3, QStringLiteral("30")).toInt(), args.value(4) == QLatin1String("interrupt"),
+                    args.value(4) == QLatin1String("locked"));
     if (mode == QLatin1String("engine"))
         return EngineAlone(server, args.value(2, QStringLiteral("50")).toInt());
     if (mode == QLatin1String("renewal"))
-        return Renewal(server, args.value(2, QStringLiteral("10000")).toLong(), args.value(3, QStringLiteral("30")).toInt(),
-                       args.value(4, QStringLiteral("8")).toInt(), args.value(5));
+        return Renewal(server, args.value(2, QStringLiteral("10000")).toLong(),
+                       args.value(3, QStringLiteral("30")).toInt(), args.value(4, QStringLiteral("8")).toInt(),
+                       args.value(5));
     if (mode == QLatin1String("killed"))
         return KilledRenderer(server, args.value(2, QStringLiteral("100")).toInt());
-    std::printf("usage: soak latency [N] | soak soak [N] [tickMs] [interrupt|locked] | soak killed [N] | soak engine [N]\n"
-                "     | soak renewal [N] [tickMs] [boundMiB] PROGRAM\n");
+    std::printf(
+        "usage: soak latency [N] | soak soak [N] [tickMs] [interrupt|locked] | soak killed [N] | soak engine [N]\n"
+        "     | soak renewal [N] [tickMs] [boundMiB] PROGRAM\n");
     return 2;
 }
 

@@ -17,8 +17,8 @@ class TextLimit final : public QValidator {
 public:
     using QValidator::QValidator;
 
-    int limit = 0;  // 0: none
-    QString current;  // the box's text as it stands, before the change checked
+    int limit = 0;        // 0: none
+    QString current;      // the box's text as it stands, before the change checked
     QString programText;  // what SetText is putting in, accepted whole
 
     State validate(QString& input, int& position) const override
@@ -31,7 +31,8 @@ public:
         while (prefix < shorter && current.at(prefix) == input.at(prefix))
             ++prefix;
         qsizetype suffix = 0;
-        while (suffix < shorter - prefix && current.at(current.size() - 1 - suffix) == input.at(input.size() - 1 - suffix))
+        while (suffix < shorter - prefix &&
+               current.at(current.size() - 1 - suffix) == input.at(input.size() - 1 - suffix))
             ++suffix;
         const qsizetype room = std::max<qsizetype>(0, limit - prefix - suffix);
         input = input.left(prefix + room) + input.right(suffix);
@@ -91,8 +92,8 @@ void TextBox::SetText(const QString& text)
 
 void TextBox::focusInEvent(QFocusEvent* event)
 {
-    const bool returning = focusParked_ && (event->reason() == Qt::ActiveWindowFocusReason ||
-                                            event->reason() == Qt::PopupFocusReason);
+    const bool returning = focusParked_ &&
+                           (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason);
     focusParked_ = false;
     // QLineEdit would select everything on Tab; without a reason it only shows the caret.
     QFocusEvent plain(event->type(), returning ? event->reason() : Qt::OtherFocusReason);

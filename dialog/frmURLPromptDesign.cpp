@@ -29,8 +29,8 @@ Control* Place(Control* control, const char* name, float left, float top, float 
     return control;
 }
 
-QLabel* Label(QWidget* container, const char* name, const char* text, Qt::Alignment alignment, float left,
-              float top, float width, float height)
+QLabel* Label(QWidget* container, const char* name, const char* text, Qt::Alignment alignment, float left, float top,
+              float width, float height)
 {
     auto* label = Place(new QLabel(QString::fromUtf8(text), container), name, left, top, width, height);
     label->setAlignment(alignment | Qt::AlignTop);
@@ -53,8 +53,8 @@ TextBox* Box(QWidget* container, const char* name, int maxLength, const char* to
     return box;
 }
 
-QCheckBox* CheckBox(QWidget* container, const char* name, const char* text, const char* toolTip, float left,
-                    float top, float width, float height)
+QCheckBox* CheckBox(QWidget* container, const char* name, const char* text, const char* toolTip, float left, float top,
+                    float width, float height)
 {
     auto* box = Place(new QCheckBox(QString::fromUtf8(text), container), name, left, top, width, height);
     box->setToolTip(QString::fromUtf8(toolTip));
@@ -82,11 +82,11 @@ void FrmURLPrompt::CreateControls()
     constexpr Qt::Alignment left = Qt::AlignLeft;
 
     lblURL = Label(this, "lblURL", "Homepage &URL:", right, 0, 285, 1335, 255);
-    txtHomepageURL = Box(this, "txtHomepageURL", 255, "The URL of the first web page of the presentation",
-                         1440, 210, 3135, 315);
+    txtHomepageURL = Box(this, "txtHomepageURL", 255, "The URL of the first web page of the presentation", 1440, 210,
+                         3135, 315);
     lnlDelay = Label(this, "lnlDelay", "Minimum &delay:", right, 240, 765, 1095, 255);
-    txtMinDelay = Box(this, "txtMinDelay", 4,
-                      "The minimum delay before the presentation resets to the Homepage URL", 1440, 720, 405, 315);
+    txtMinDelay = Box(this, "txtMinDelay", 4, "The minimum delay before the presentation resets to the Homepage URL",
+                      1440, 720, 405, 315);
     lblSeconds = Label(this, "lblSeconds", "seconds", left, 1920, 765, 735, 255);
     lblOptions = Label(this, "lblOptions", "Options:", right, 240, 1200, 1095, 255);
     chkAllowNewWindows = CheckBox(this, "chkAllowNewWindows", "Allow &new windows",
@@ -104,9 +104,10 @@ void FrmURLPrompt::CreateControls()
 
     Frame1 = Place(new QGroupBox(QStringLiteral("Quillory"), this), "Frame1", 120, 3120, 4455, 2175);
     lblSubTitle = Label(Frame1, "lblSubTitle", kCredits, left, 120, 240, 3495, 255);
-    lblHelp1 = Label(Frame1, "lblHelp1",
-                     "Run Quillory from a shortcut without seeing this dialog by adding parameters to the command line:",
-                     left, 240, 720, 3975, 495);
+    lblHelp1 = Label(
+        Frame1, "lblHelp1",
+        "Run Quillory from a shortcut without seeing this dialog by adding parameters to the command line:", left, 240,
+        720, 3975, 495);
     lblHelp2 = Label(Frame1, "lblHelp2",
                      "quillory.exe URL , MinDelay , allowNewWindows , workOffline , closeOpenWindows , pass:password",
                      left, 360, 1320, 3975, 615);
@@ -124,13 +125,13 @@ void FrmURLPrompt::CreateControls()
     // Its labels keep the dialog font.
     // Like a classic group box, the caption interrupts the frame's top line.
     Frame1->setFont(DialogFont(9.75, true));
-    Frame1->setStyleSheet(QStringLiteral(
-        "#Frame1 { border: 1px solid palette(mid); border-radius: 2px; margin-top: %1px; }"
-        "#Frame1::title { subcontrol-origin: margin; left: %2px; padding: 0 2px;"
-        " color: %3; background-color: palette(window); }")
-                              .arg(Frame1->fontMetrics().height() / 2)
-                              .arg(TwipsToPixels(90))
-                              .arg(palette().color(QPalette::Active, QPalette::Highlight).name()));
+    Frame1->setStyleSheet(
+        QStringLiteral("#Frame1 { border: 1px solid palette(mid); border-radius: 2px; margin-top: %1px; }"
+                       "#Frame1::title { subcontrol-origin: margin; left: %2px; padding: 0 2px;"
+                       " color: %3; background-color: palette(window); }")
+            .arg(Frame1->fontMetrics().height() / 2)
+            .arg(TwipsToPixels(90))
+            .arg(palette().color(QPalette::Active, QPalette::Highlight).name()));
     for (QLabel* label : {lblSubTitle, lblHelp1, lblHelp2, lblCredits})
         label->setFont(DialogFont());
     lblHelp1->setWordWrap(true);

@@ -4,10 +4,10 @@
 
 #include <cstdio>
 
-#define FUZZ_CHECK(condition)                                                            \
-    do {                                                                                 \
-        if (!(condition)) {                                                              \
+#define FUZZ_CHECK(condition)                                                                      \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
             std::fprintf(stderr, "%s:%d: invariant failed: %s\n", __FILE__, __LINE__, #condition); \
-            __builtin_trap();                                                            \
-        }                                                                                \
+            __builtin_trap();                                                                      \
+        }                                                                                          \
     } while (false)

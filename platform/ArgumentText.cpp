@@ -19,7 +19,7 @@ bool StartsWithPassKeyword(const char* text)
     }
     return true;
 }
-}
+}  // namespace
 
 QString JoinArguments(int argc, const char* const* argv)
 {

@@ -8,9 +8,9 @@
 
 namespace quillory {
 
-constexpr int VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_SHIFT = 16, VK_CONTROL = 17, VK_MENU = 18,
-              VK_ESCAPE = 27, VK_SPACE = 32, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40,
-              VK_DELETE = 46, VK_NUMPAD0 = 96, VK_F1 = 112;
+constexpr int VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_SHIFT = 16, VK_CONTROL = 17, VK_MENU = 18, VK_ESCAPE = 27,
+              VK_SPACE = 32, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40, VK_DELETE = 46, VK_NUMPAD0 = 96,
+              VK_F1 = 112;
 // VK_BACK and VK_RETURN are also the characters (KeyAscii) of Backspace and Enter.
 
 // Modifier mask of key and mouse events.

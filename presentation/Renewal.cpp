@@ -1,7 +1,6 @@
 #include "presentation/Renewal.h"
 
 #include "exit/frmPassword.h"
-#include "platform/browser/BrowserProfile.h"
 #include "platform/HandoverChannel.h"
 #include "platform/Processes.h"
 #include "platform/ProgramEnd.h"
@@ -9,6 +8,7 @@
 #include "platform/TreeMemory.h"
 #include "platform/User32Provider.h"
 #include "platform/WindowHandover.h"
+#include "platform/browser/BrowserProfile.h"
 #include "platform/browser/WebBrowser.h"
 #include "presentation/frmBrowser.h"
 #include "startup/modInitialise.h"

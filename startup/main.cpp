@@ -2,12 +2,12 @@
 
 #include "identity.h"
 #include "platform/ArgumentText.h"
-#include "platform/browser/BrowserProfile.h"
 #include "platform/DialogFont.h"
 #include "platform/Forms.h"
-#include "platform/browser/EngineEnvironment.h"
 #include "platform/ProgramEnd.h"
 #include "platform/RenewalWaiter.h"
+#include "platform/browser/BrowserProfile.h"
+#include "platform/browser/EngineEnvironment.h"
 #include "startup/modInitialise.h"
 
 #include <QApplication>

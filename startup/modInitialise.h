@@ -10,12 +10,12 @@
 namespace quillory::modInitialise {
 
 struct PresentationSettingsRecord {
-    QString HomepageURL;            // first page, and the page every reset returns to
-    float MinDelay = 0;             // seconds of idle time before a reset; a whole number
+    QString HomepageURL;  // first page, and the page every reset returns to
+    float MinDelay = 0;   // seconds of idle time before a reset; a whole number
     Boolean AllowNewWindows = False;
-    Boolean WorkOffline = False;    // the browser reads pages from its cache only
+    Boolean WorkOffline = False;  // the browser reads pages from its cache only
     Boolean CloseOpenWindows = False;
-    QString Password;               // exit password, lower case; empty means none
+    QString Password;  // exit password, lower case; empty means none
 };
 
 // Written before the presentation starts, only read afterwards.

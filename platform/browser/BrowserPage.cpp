@@ -30,8 +30,9 @@ QWebEngineScript DocumentReporter()
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::ApplicationWorld);
     script.setRunsOnSubFrames(true);
-    script.setSourceCode(QStringLiteral("console.log(%1 + (window === window.top ? 'page ' : 'frame ') + document.URL);")
-                             .arg(QStringLiteral("\"%1 \"").arg(ReporterSecret())));
+    script.setSourceCode(
+        QStringLiteral("console.log(%1 + (window === window.top ? 'page ' : 'frame ') + document.URL);")
+            .arg(QStringLiteral("\"%1 \"").arg(ReporterSecret())));
     return script;
 }
 
@@ -45,7 +46,9 @@ BrowserPage::BrowserPage(QWebEngineProfile* profile, bool reportDocuments, QObje
         scripts().insert(DocumentReporter());
 }
 
-void BrowserPage::javaScriptAlert(const QUrl&, const QString&) {}
+void BrowserPage::javaScriptAlert(const QUrl&, const QString&)
+{
+}
 
 bool BrowserPage::javaScriptConfirm(const QUrl&, const QString& msg)
 {
@@ -67,8 +70,7 @@ QWebEnginePage* BrowserPage::createWindow(WebWindowType)
     return newWindowHandler ? newWindowHandler() : nullptr;
 }
 
-void BrowserPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
-                                           const QString&)
+void BrowserPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int, const QString&)
 {
     const QString prefix = ReporterSecret() + QLatin1Char(' ');
     if (!message.startsWith(prefix))

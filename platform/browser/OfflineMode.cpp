@@ -14,21 +14,22 @@ const QNetworkProxy kProxyToNowhere(QNetworkProxy::HttpProxy, QStringLiteral("12
 
 QString EmulationScript(bool offline)
 {
-    return QStringLiteral(
-               "(function () {"
-               "  const send = (id, method, params) => InspectorFrontendHost.sendMessageToBackend("
-               "      JSON.stringify({id: id, method: method, params: params}));"
-               "  send(900000001, 'Network.enable', {});"
-               "  send(900000002, 'Network.emulateNetworkConditions',"
-               "       {offline: %1, latency: 0, downloadThroughput: -1, uploadThroughput: -1});"
-               "  return true;"
-               "})()")
+    return QStringLiteral("(function () {"
+                          "  const send = (id, method, params) => InspectorFrontendHost.sendMessageToBackend("
+                          "      JSON.stringify({id: id, method: method, params: params}));"
+                          "  send(900000001, 'Network.enable', {});"
+                          "  send(900000002, 'Network.emulateNetworkConditions',"
+                          "       {offline: %1, latency: 0, downloadThroughput: -1, uploadThroughput: -1});"
+                          "  return true;"
+                          "})()")
         .arg(offline ? QStringLiteral("true") : QStringLiteral("false"));
 }
 
 }  // namespace
 
-OfflineMode::OfflineMode(QWebEnginePage* page, QObject* parent) : QObject(parent), page_(page) {}
+OfflineMode::OfflineMode(QWebEnginePage* page, QObject* parent) : QObject(parent), page_(page)
+{
+}
 
 void OfflineMode::setOffline(bool offline)
 {

@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QKeyEvent>
-#include <QWheelEvent>
 #include <QWebEngineCertificateError>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFileSystemAccessRequest>
@@ -15,6 +14,7 @@
 #include <QWebEngineRegisterProtocolHandlerRequest>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <QWheelEvent>
 
 namespace quillory {
 
@@ -84,10 +84,9 @@ void GuardPage(QWebEnginePage& page)
                      [](QWebEngineFullScreenRequest request) { request.reject(); });
     QObject::connect(p, &QWebEnginePage::authenticationRequired, p,
                      [](const QUrl&, QAuthenticator* authenticator) { *authenticator = QAuthenticator(); });
-    QObject::connect(p, &QWebEnginePage::proxyAuthenticationRequired, p,
-                     [](const QUrl&, QAuthenticator* authenticator, const QString&) {
-                         *authenticator = QAuthenticator();
-                     });
+    QObject::connect(
+        p, &QWebEnginePage::proxyAuthenticationRequired, p,
+        [](const QUrl&, QAuthenticator* authenticator, const QString&) { *authenticator = QAuthenticator(); });
     QObject::connect(p, &QWebEnginePage::certificateError, p,
                      [](QWebEngineCertificateError error) { error.rejectCertificate(); });
     QObject::connect(p, &QWebEnginePage::fileSystemAccessRequested, p,

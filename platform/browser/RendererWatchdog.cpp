@@ -8,7 +8,10 @@
 namespace quillory {
 
 RendererWatchdog::RendererWatchdog(QWebEnginePage* page, QObject* parent)
-    : QObject(parent), page_(page), patience_(new QTimer(this)), answerTime_(new QTimer(this))
+    : QObject(parent),
+      page_(page),
+      patience_(new QTimer(this)),
+      answerTime_(new QTimer(this))
 {
     patience_->setSingleShot(true);
     patience_->setInterval(kPatience);

@@ -25,8 +25,8 @@ class RendererWatchdog : public QObject {
 public:
     // How long a navigation may go without a new document before the
     // renderer is asked whether it still answers, and how long it has to.
-    static constexpr int kPatience = 5000;     // milliseconds
-    static constexpr int kAnswerTime = 3000;   // milliseconds
+    static constexpr int kPatience = 5000;    // milliseconds
+    static constexpr int kAnswerTime = 3000;  // milliseconds
 
     explicit RendererWatchdog(QWebEnginePage* page, QObject* parent);
 

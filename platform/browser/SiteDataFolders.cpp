@@ -28,8 +28,8 @@ QByteArray LockPath(const QString& folder)
 void RemoveFoldersOfEndedRuns()
 {
     const QDir temp(QDir::tempPath());
-    const QStringList folders =
-        temp.entryList({kFolderPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    const QStringList folders = temp.entryList({kFolderPrefix + QLatin1Char('*')},
+                                               QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks);
     for (const QString& name : folders) {
         const QString folder = temp.filePath(name);
         if (FileLockIsFree(LockPath(folder).constData()))

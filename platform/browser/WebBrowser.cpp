@@ -1,13 +1,13 @@
 #include "platform/browser/WebBrowser.h"
 
+#include "platform/Twips.h"
 #include "platform/browser/AddressUrl.h"
 #include "platform/browser/BrowserPage.h"
-#include "platform/browser/PageGuards.h"
 #include "platform/browser/BrowserProfile.h"
 #include "platform/browser/OfflineMode.h"
+#include "platform/browser/PageGuards.h"
 #include "platform/browser/PopupWindow.h"
 #include "platform/browser/RendererWatchdog.h"
-#include "platform/Twips.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -61,9 +61,8 @@ void WebBrowser::UsePage(BrowserPage* page)
         watchdog_->DocumentCreated(topLevel);
         emit NavigateComplete2(page_, QVariant(url));
     });
-    connect(watchdog_, &RendererWatchdog::documentUnreported, this, [this](const QString& url) {
-        emit NavigateComplete2(page_, QVariant(url));
-    });
+    connect(watchdog_, &RendererWatchdog::documentUnreported, this,
+            [this](const QString& url) { emit NavigateComplete2(page_, QVariant(url)); });
     connect(offline_, &OfflineMode::ready, this, &WebBrowser::StartPendingNavigation);
 }
 
@@ -80,13 +79,16 @@ void WebBrowser::ClosePopups()
 // so as not to slow that load down.
 void WebBrowser::ScheduleSparePage()
 {
-    connect(page_, &QWebEnginePage::loadFinished, this, [this] {
-        if (sparePage_)
-            return;
-        spareProfile_ = CreateVisitorProfile();
-        sparePage_ = new BrowserPage(spareProfile_, true, this);
-        sparePage_->load(QUrl(QStringLiteral("about:blank")));
-    }, Qt::SingleShotConnection);
+    connect(
+        page_, &QWebEnginePage::loadFinished, this,
+        [this] {
+            if (sparePage_)
+                return;
+            spareProfile_ = CreateVisitorProfile();
+            sparePage_ = new BrowserPage(spareProfile_, true, this);
+            sparePage_->load(QUrl(QStringLiteral("about:blank")));
+        },
+        Qt::SingleShotConnection);
 }
 
 void WebBrowser::ForgetVisitor()

@@ -78,8 +78,8 @@ bool SendAll(int channel, const QByteArray& data)
     qint64 done = 0;
     while (done < data.size()) {
         // A socket whose other end is gone fails here rather than raise SIGPIPE.
-        const ssize_t n =
-            ::send(channel, data.constData() + done, static_cast<size_t>(data.size() - done), MSG_NOSIGNAL);
+        const ssize_t n = ::send(channel, data.constData() + done, static_cast<size_t>(data.size() - done),
+                                 MSG_NOSIGNAL);
         if (n <= 0)
             return false;
         done += n;

@@ -14,6 +14,8 @@ bool FileLockIsFree(const char*)
     return false;
 }
 
-void ReleaseFileLock(int) {}
+void ReleaseFileLock(int)
+{
+}
 
 }  // namespace quillory

@@ -3,7 +3,9 @@
 namespace quillory {
 
 // The program never renews itself on Windows: nothing is handed over.
-void LowerWindow(quint64) {}
+void LowerWindow(quint64)
+{
+}
 
 bool SpinForKeyboard(int)
 {

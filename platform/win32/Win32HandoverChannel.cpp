@@ -23,8 +23,12 @@ std::int64_t ReadChannel(int, char*, std::int64_t)
     return -1;
 }
 
-void KeepChannelFromChildren(int) {}
+void KeepChannelFromChildren(int)
+{
+}
 
-void CloseChannel(int) {}
+void CloseChannel(int)
+{
+}
 
 }  // namespace quillory

@@ -4,7 +4,9 @@
 
 namespace quillory {
 
-void AskProcessToEnd(std::int64_t) {}
+void AskProcessToEnd(std::int64_t)
+{
+}
 
 void EndProcess(std::int64_t pid)
 {

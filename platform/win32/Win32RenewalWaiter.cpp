@@ -10,7 +10,9 @@ std::optional<int> RunAsRenewalWaiter()
     return std::nullopt;
 }
 
-void BecomeRenewalWaiter(int, long) {}
+void BecomeRenewalWaiter(int, long)
+{
+}
 
 int SuccessorNamingPipe()
 {
@@ -18,6 +20,8 @@ int SuccessorNamingPipe()
     return value ? std::atoi(value) : -1;
 }
 
-void NameSuccessor(long) {}
+void NameSuccessor(long)
+{
+}
 
 }  // namespace quillory

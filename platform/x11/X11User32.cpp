@@ -29,7 +29,10 @@ struct FreeDeleter {
 template <typename T>
 using Reply = std::unique_ptr<T, FreeDeleter>;
 template <typename T>
-Reply<T> owned(T* reply) { return Reply<T>(reply); }
+Reply<T> owned(T* reply)
+{
+    return Reply<T>(reply);
+}
 
 // Properties are read whole; 4 MiB is far beyond any title or list.
 constexpr std::uint32_t kMaxPropertyLongs = 1u << 20;
@@ -37,7 +40,8 @@ constexpr std::uint32_t kMaxPropertyLongs = 1u << 20;
 constexpr int kGrabRetryMs = 250;
 
 // X window ids are 32 bits; anything larger cannot be a window.
-xcb_window_t windowId(WindowHandle handle) {
+xcb_window_t windowId(WindowHandle handle)
+{
     return handle <= 0xFFFFFFFFu ? static_cast<xcb_window_t>(handle) : xcb_window_t{XCB_WINDOW_NONE};
 }
 
@@ -47,7 +51,8 @@ struct Atoms {
 };
 
 // Interned once per connection, all requests sent before the first reply is read.
-const Atoms& atoms(xcb_connection_t* c) {
+const Atoms& atoms(xcb_connection_t* c)
+{
     static xcb_connection_t* internedFor = nullptr;
     static Atoms cached{};
     if (internedFor == c)
@@ -75,8 +80,8 @@ const Atoms& atoms(xcb_connection_t* c) {
 
 // A 32-bit list property (atoms, window ids); empty when missing, of another
 // type, or when the window is gone.
-std::vector<std::uint32_t> readList32(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property,
-                                      xcb_atom_t type) {
+std::vector<std::uint32_t> readList32(xcb_connection_t* c, xcb_window_t window, xcb_atom_t property, xcb_atom_t type)
+{
     auto reply = owned(
         xcb_get_property_reply(c, xcb_get_property(c, 0, window, property, type, 0, kMaxPropertyLongs), nullptr));
     if (!reply || reply->type != type || reply->format != 32)
@@ -85,13 +90,15 @@ std::vector<std::uint32_t> readList32(xcb_connection_t* c, xcb_window_t window, 
     return {values, values + xcb_get_property_value_length(reply.get()) / 4};
 }
 
-bool contains(const std::vector<std::uint32_t>& list, std::uint32_t value) {
+bool contains(const std::vector<std::uint32_t>& list, std::uint32_t value)
+{
     return std::find(list.begin(), list.end(), value) != list.end();
 }
 
 // The title: _NET_WM_NAME (UTF-8) where set, else WM_NAME as stored. False
 // when the window can't be read (it went away).
-bool readTitle(xcb_connection_t* c, xcb_window_t window, std::string& title) {
+bool readTitle(xcb_connection_t* c, xcb_window_t window, std::string& title)
+{
     const Atoms& a = atoms(c);
     auto netCookie = xcb_get_property(c, 0, window, a.netWmName, a.utf8String, 0, kMaxPropertyLongs);
     auto wmCookie = xcb_get_property(c, 0, window, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0, kMaxPropertyLongs);
@@ -119,7 +126,8 @@ struct TopLevel {
 // carrying WM_STATE (the window manager sets it on each window it manages),
 // else the top-level itself. All top-levels are searched one tree level at a
 // time, so each level costs two round trips whatever the number of windows.
-void findClients(xcb_connection_t* c, std::vector<TopLevel>& topLevels) {
+void findClients(xcb_connection_t* c, std::vector<TopLevel>& topLevels)
+{
     struct Candidate {
         std::size_t topLevel;
         xcb_window_t window;
@@ -165,7 +173,8 @@ void findClients(xcb_connection_t* c, std::vector<TopLevel>& topLevels) {
 
 // All top-level windows, mapped or not, topmost first. The query lists the
 // root's children bottom to top.
-std::vector<TopLevel> topLevelsTopmostFirst(xcb_connection_t* c) {
+std::vector<TopLevel> topLevelsTopmostFirst(xcb_connection_t* c)
+{
     auto tree = owned(xcb_query_tree_reply(c, xcb_query_tree(c, ScreenRootWindow(c)), nullptr));
     if (!tree)
         return {};
@@ -179,7 +188,8 @@ std::vector<TopLevel> topLevelsTopmostFirst(xcb_connection_t* c) {
 
 // The root's child that holds the window (its frame, or the window itself);
 // none when the window is gone.
-xcb_window_t topLevelHolding(xcb_connection_t* c, xcb_window_t window) {
+xcb_window_t topLevelHolding(xcb_connection_t* c, xcb_window_t window)
+{
     for (xcb_window_t current = window;;) {
         auto tree = owned(xcb_query_tree_reply(c, xcb_query_tree(c, current), nullptr));
         if (!tree || tree->parent == XCB_WINDOW_NONE)  // gone, or the root itself
@@ -192,7 +202,8 @@ xcb_window_t topLevelHolding(xcb_connection_t* c, xcb_window_t window) {
 
 // Sends a 32-bit client message and waits for the server to accept it.
 bool sendClientMessage(xcb_connection_t* c, xcb_window_t destination, std::uint32_t eventMask, xcb_window_t window,
-                       xcb_atom_t type, std::initializer_list<std::uint32_t> data) {
+                       xcb_atom_t type, std::initializer_list<std::uint32_t> data)
+{
     xcb_client_message_event_t event{};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
@@ -207,7 +218,8 @@ bool sendClientMessage(xcb_connection_t* c, xcb_window_t destination, std::uint3
 // True when a running window manager handles _NET_ACTIVE_WINDOW. Its check
 // window must name itself too: a window manager that died leaves the root's
 // property behind, pointing at a window that is gone.
-bool windowManagerActivates(xcb_connection_t* c, xcb_window_t root) {
+bool windowManagerActivates(xcb_connection_t* c, xcb_window_t root)
+{
     const Atoms& a = atoms(c);
     const auto check = readList32(c, root, a.netSupportingWmCheck, XCB_ATOM_WINDOW);
     if (check.empty() || check.front() == XCB_WINDOW_NONE)
@@ -230,7 +242,8 @@ bool windowManagerActivates(xcb_connection_t* c, xcb_window_t root) {
 // re-created, and keys aimed at other clients' windows aren't typed into the page.
 class X11User32::KeyboardLock final : public QObject, public QAbstractNativeEventFilter {
 public:
-    KeyboardLock() {
+    KeyboardLock()
+    {
         m_retry.setSingleShot(true);
         connect(&m_retry, &QTimer::timeout, this, [this] { tryGrab(); });
     }
@@ -238,7 +251,8 @@ public:
 
     bool isLocked() const { return m_locked; }
 
-    void setLocked(bool locked) {
+    void setLocked(bool locked)
+    {
         if (locked == m_locked)
             return;
         m_locked = locked;
@@ -265,7 +279,8 @@ protected:
     // Qt grabs the keyboard for each of the program's popups (menus, combo
     // lists, a page's select lists) and releases it when the popup closes,
     // which ends our grab too: take it back.
-    bool eventFilter(QObject* watched, QEvent* event) override {
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
         if (event->type() == QEvent::Hide && watched->isWindowType() &&
             static_cast<QWindow*>(watched)->type() == Qt::Popup) {
             m_held = false;
@@ -281,7 +296,8 @@ protected:
     // keyboard and lets it go (a dialog's screen picker, a popup) ends ours.
     // The server reports every end of a grab as a focus change of mode
     // Ungrab; the lock then takes the keyboard back.
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
+    {
         if (eventType != "xcb_generic_event_t")
             return false;
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
@@ -300,14 +316,16 @@ protected:
 private:
     // Fails while another client holds the keyboard; tried again until taken.
     // While one of the program's popups is open, it holds the keyboard for us.
-    void tryGrab() {
+    void tryGrab()
+    {
         xcb_connection_t* c = QtX11Connection();
         if (!m_locked || m_held || !c)
             return;
         if (!QApplication::activePopupWidget()) {
-            auto reply = owned(xcb_grab_keyboard_reply(
-                c, xcb_grab_keyboard(c, 1, ScreenRootWindow(c), XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
-                nullptr));
+            auto reply = owned(xcb_grab_keyboard_reply(c,
+                                                       xcb_grab_keyboard(c, 1, ScreenRootWindow(c), XCB_CURRENT_TIME,
+                                                                         XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+                                                       nullptr));
             m_held = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
         }
         if (!m_held)
@@ -319,11 +337,14 @@ private:
     QTimer m_retry;
 };
 
-X11User32::X11User32() : m_keyboardLock(std::make_unique<KeyboardLock>()) {}
+X11User32::X11User32() : m_keyboardLock(std::make_unique<KeyboardLock>())
+{
+}
 
 X11User32::~X11User32() = default;
 
-WindowHandle X11User32::GetWindow(WindowHandle hWnd, std::uint32_t uCmd) {
+WindowHandle X11User32::GetWindow(WindowHandle hWnd, std::uint32_t uCmd)
+{
     xcb_connection_t* c = QtX11Connection();
     if (!c || (uCmd != GW_HWNDFIRST && uCmd != GW_HWNDNEXT))
         return 0;
@@ -345,7 +366,8 @@ WindowHandle X11User32::GetWindow(WindowHandle hWnd, std::uint32_t uCmd) {
     return std::next(current)->client;
 }
 
-std::int32_t X11User32::GetWindowTextLengthA(WindowHandle hWnd) {
+std::int32_t X11User32::GetWindowTextLengthA(WindowHandle hWnd)
+{
     xcb_connection_t* c = QtX11Connection();
     std::string title;
     if (!c || !readTitle(c, windowId(hWnd), title))
@@ -353,7 +375,8 @@ std::int32_t X11User32::GetWindowTextLengthA(WindowHandle hWnd) {
     return static_cast<std::int32_t>(title.size());
 }
 
-std::int32_t X11User32::GetWindowTextA(WindowHandle hWnd, char* lpString, std::int32_t nMaxCount) {
+std::int32_t X11User32::GetWindowTextA(WindowHandle hWnd, char* lpString, std::int32_t nMaxCount)
+{
     xcb_connection_t* c = QtX11Connection();
     if (!c || !lpString || nMaxCount <= 0)
         return 0;
@@ -366,7 +389,8 @@ std::int32_t X11User32::GetWindowTextA(WindowHandle hWnd, char* lpString, std::i
     return static_cast<std::int32_t>(copied);
 }
 
-std::int32_t X11User32::PostMessageA(WindowHandle hWnd, std::uint32_t Msg, std::uintptr_t, std::intptr_t) {
+std::int32_t X11User32::PostMessageA(WindowHandle hWnd, std::uint32_t Msg, std::uintptr_t, std::intptr_t)
+{
     xcb_connection_t* c = QtX11Connection();
     if (!c)
         return 0;
@@ -387,7 +411,8 @@ std::int32_t X11User32::PostMessageA(WindowHandle hWnd, std::uint32_t Msg, std::
                : 0;
 }
 
-std::int32_t X11User32::SetForegroundWindow(WindowHandle hWnd) {
+std::int32_t X11User32::SetForegroundWindow(WindowHandle hWnd)
+{
     xcb_connection_t* c = QtX11Connection();
     const xcb_window_t window = windowId(hWnd);
     if (!c || window == XCB_WINDOW_NONE)
@@ -414,7 +439,8 @@ std::int32_t X11User32::SetForegroundWindow(WindowHandle hWnd) {
 }
 
 std::int32_t X11User32::SystemParametersInfoA(std::uint32_t uiAction, std::uint32_t uiParam, void* pvParam,
-                                              std::uint32_t) {
+                                              std::uint32_t)
+{
     if (!QtX11Connection() || uiAction != SPI_SETSCREENSAVERRUNNING)
         return 0;
     if (pvParam)
