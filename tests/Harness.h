@@ -4,6 +4,7 @@
 // corner, a plain window holding one browser control, and the presentation
 // over a local server's pages.
 
+#include "HarnessSettings.h"
 #include "LocalServer.h"
 #include "RecordingUser32.h"
 #include "platform/DialogFont.h"
@@ -48,15 +49,6 @@
     }
 
 namespace harness {
-
-// The settings a run starts with: none at all, or a homepage and a delay.
-inline void ResetSettings(const QString& homepage = QString(), float delay = 0)
-{
-    using namespace quillory::modInitialise;
-    PresentationSettings = PresentationSettingsRecord{};
-    PresentationSettings.HomepageURL = homepage;
-    PresentationSettings.MinDelay = delay;
-}
 
 // The URLs of the completed navigations a spy on NavigateComplete2 saw.
 inline QStringList CompletedUrls(const QSignalSpy& completed)

@@ -3,8 +3,10 @@
 // the rows here pin the decisions a property cannot know: examples of
 // delays, the spacing of the help text, and which password is kept.
 
-#include "Harness.h"
+#include "HarnessSettings.h"
 #include "startup/NumberText.h"
+
+#include <QtTest>
 
 using namespace quillory;
 using namespace quillory::modInitialise;
