@@ -36,8 +36,9 @@ Reply<T> owned(T* reply)
 
 // Properties are read whole; 4 MiB is far beyond any title or list.
 constexpr std::uint32_t kMaxPropertyLongs = 1u << 20;
-// How often to try again for the keyboard while another client holds it.
-constexpr int kGrabRetryMs = 250;
+// How often to ask for the keyboard again: while another client holds it,
+// and as a check while the program holds it.
+constexpr int kGrabRetryMs = 100;
 
 // X window ids are 32 bits; anything larger cannot be a window.
 xcb_window_t windowId(WindowHandle handle)
@@ -315,21 +316,24 @@ protected:
 
 private:
     // Fails while another client holds the keyboard; tried again until taken.
-    // While one of the program's popups is open, it holds the keyboard for us.
+    // Once taken, the grab is asked for again at the same pace, as a check:
+    // the toolkit may let go of the keyboard in ways that the server reports
+    // to no window of ours (a popup deleted with its page at the return home,
+    // a dialog's screen picker), and asking again for a grab this program
+    // holds changes nothing. It is asked for even while one of the program's
+    // popups is open: a popup left behind by a deleted page would otherwise
+    // hold the lock off for good, and the toolkit routes keys to an open popup
+    // whichever of the program's windows the grab reports them on.
     void tryGrab()
     {
         xcb_connection_t* c = QtX11Connection();
-        if (!m_locked || m_held || !c)
+        if (!m_locked || !c)
             return;
-        if (!QApplication::activePopupWidget()) {
-            auto reply = owned(xcb_grab_keyboard_reply(c,
-                                                       xcb_grab_keyboard(c, 1, ScreenRootWindow(c), XCB_CURRENT_TIME,
-                                                                         XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
-                                                       nullptr));
-            m_held = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
-        }
-        if (!m_held)
-            m_retry.start(kGrabRetryMs);
+        auto reply = owned(xcb_grab_keyboard_reply(
+            c, xcb_grab_keyboard(c, 1, ScreenRootWindow(c), XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+            nullptr));
+        m_held = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+        m_retry.start(kGrabRetryMs);
     }
 
     bool m_locked = false;  // wanted
