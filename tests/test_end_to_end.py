@@ -200,7 +200,8 @@ class PageControls(KioskCase):
     """What a page's controls open, under the keyboard lock."""
 
     def test_no_control_frees_the_keys_or_outlives_the_reset(self):
-        kiosk = self.start_presentation("10,pass:secret", page="controls.html")
+        # A delay of 30 s: the controls are all tried before the reset.
+        kiosk = self.start_presentation("30,pass:secret", page="controls.html")
         presentation = wait_for(lambda: e2e.program_windows(kiosk))
         self.assert_locked()
         # The colour input opens nothing, so the exit gesture still opens the prompt.
@@ -228,7 +229,7 @@ class PageControls(KioskCase):
         # A list left open goes with the reset; the lock stays.
         xdotool("mousemove", 385, 430, "click", 1)
         self.assertTrue(wait_for(lambda: len(e2e.program_windows(kiosk)) > len(presentation), timeout=5), "no list")
-        self.assertTrue(wait_for(lambda: e2e.program_windows(kiosk) == presentation, timeout=25),
+        self.assertTrue(wait_for(lambda: e2e.program_windows(kiosk) == presentation, timeout=45),
                         e2e.program_windows(kiosk))
         self.assertEqual(e2e.keyboard_grab_status(), 1)
         self.assertIsNone(kiosk.process.poll())
