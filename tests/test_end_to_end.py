@@ -226,12 +226,19 @@ class PageControls(KioskCase):
         xdotool("mousemove", 250, 610)
         self.assertTrue(wait_for(lambda: len(e2e.program_windows(kiosk)) > len(presentation), timeout=5), "no tooltip")
         self.assertEqual(e2e.keyboard_grab_status(), 1)
-        # A list left open goes with the reset; the lock stays.
-        xdotool("mousemove", 385, 430, "click", 1)
+        # A list of suggestions left open goes with the reset; the program
+        # lives on, the lock stays, and the next visitor's lists still open.
+        xdotool("mousemove", 385, 490, "click", 1)
         self.assertTrue(wait_for(lambda: len(e2e.program_windows(kiosk)) > len(presentation), timeout=5), "no list")
         self.assertTrue(wait_for(lambda: e2e.program_windows(kiosk) == presentation, timeout=45),
                         e2e.program_windows(kiosk))
+        time.sleep(1)
+        self.assertIsNone(kiosk.process.poll())
         self.assertEqual(e2e.keyboard_grab_status(), 1)
+        xdotool("mousemove", 385, 490, "click", 1)
+        self.assertTrue(wait_for(lambda: len(e2e.program_windows(kiosk)) > len(presentation), timeout=5), "no list")
+        xdotool("key", "Escape")
+        self.assertTrue(wait_for(lambda: e2e.program_windows(kiosk) == presentation, timeout=5))
         self.assertIsNone(kiosk.process.poll())
 
 

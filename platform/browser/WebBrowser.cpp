@@ -9,6 +9,7 @@
 #include "platform/browser/PopupWindow.h"
 #include "platform/browser/RendererWatchdog.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QGuiApplication>
@@ -17,16 +18,16 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 namespace quillory {
 
-WebBrowser::WebBrowser(QWidget* parent) : QWidget(parent), view_(new QWebEngineView(this))
+WebBrowser::WebBrowser(QWidget* parent) : QWidget(parent), view_(NewView())
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
-    GuardView(*view_);
     UsePage(new BrowserPage(&BrowserProfile(), true, this));
     ScheduleSparePage();
 }
@@ -91,22 +92,44 @@ void WebBrowser::ScheduleSparePage()
         Qt::SingleShotConnection);
 }
 
+QWebEngineView* WebBrowser::NewView()
+{
+    auto* view = new QWebEngineView(this);
+    GuardView(*view);
+    return view;
+}
+
 void WebBrowser::ForgetVisitor()
 {
-    // What the engine shows for the page (select lists, pickers, suggestions)
-    // goes with the page; what the toolkit shows for it goes here.
+    // What the engine shows for the page (select lists, pickers) goes with
+    // the page; what the toolkit shows for it goes here.
     QToolTip::hideText();
     ClosePopups();
     const bool offline = offline_->isOffline();
-    delete watchdog_;
-    delete offline_;
-    delete page_;
+    BrowserPage* const visitorsPage = page_;
+    OfflineMode* const visitorsOffline = offline_;
+    RendererWatchdog* const visitorsWatchdog = watchdog_;
     if (!sparePage_) {
         spareProfile_ = CreateVisitorProfile();
         sparePage_ = new BrowserPage(spareProfile_, true, this);
     }
-    UseBrowserProfile(spareProfile_);
+    // The next visitor gets a view of their own too. A view keeps a text
+    // input's list of suggestions, and closes it with a call to the page that
+    // opened it, queued; for a page deleted meanwhile that call crashes the
+    // program. The old view goes, with its list and its queued calls, before
+    // the page it showed.
+    QWebEngineView* const visitorsView = view_;
+    const bool hadFocus = visitorsView->isAncestorOf(QApplication::focusWidget());
+    view_ = NewView();
+    layout()->replaceWidget(visitorsView, view_);
     UsePage(sparePage_);
+    if (hadFocus)
+        view_->setFocus();
+    delete visitorsView;
+    delete visitorsWatchdog;
+    delete visitorsOffline;
+    delete visitorsPage;
+    UseBrowserProfile(spareProfile_);
     dropEarlierEntries_ = true;
     spareProfile_ = nullptr;
     sparePage_ = nullptr;

@@ -69,6 +69,7 @@ private:
     void UsePage(BrowserPage* page);
     void ScheduleSparePage();
     void ClosePopups();
+    QWebEngineView* NewView();
     QWebEnginePage* OpenNewWindow();
     void ApplyGeometry();
     void StartPendingNavigation();
