@@ -702,9 +702,13 @@ int Renewal(BenchServer& server, long resets, int tickMs, int boundMiB, const QS
     kiosk.setProcessEnvironment(environment);
     long renewals = 0, failures = 0;
     double longestPass = 0;
+    QElapsedTimer clock;
+    qint64 renewingAt = -1;  // when the last renewal began, on the clock
     QObject::connect(&kiosk, &QProcess::readyReadStandardError, [&] {
         while (kiosk.canReadLine()) {
             const QString line = QString::fromLocal8Bit(kiosk.readLine()).trimmed();
+            if (line.startsWith(QLatin1String("quillory: renewing")))
+                renewingAt = clock.isValid() ? clock.elapsed() : -1;
             if (line.startsWith(QLatin1String("quillory: renewed"))) {
                 ++renewals;
                 const int at = line.indexOf(QLatin1String(" in "));
@@ -729,15 +733,34 @@ int Renewal(BenchServer& server, long resets, int tickMs, int boundMiB, const QS
     QScreen* screen = QGuiApplication::primaryScreen();
     const QPoint corner(screen->geometry().width() - 20, screen->geometry().height() - 20);
     const QRgb home = screen->grabWindow(0, corner.x(), corner.y(), 1, 1).toImage().pixel(0, 0);
-    QElapsedTimer clock;
     clock.start();
-    qint64 lastHome = 0, longestAway = 0;
+    // A gap runs from the last look that saw the homepage to the next one,
+    // counted only when a look in between saw something else: a look that
+    // comes late because this process was busy is not a gap on the screen.
+    qint64 lastHome = 0, lastLook = 0, longestAway = 0, longestBetweenLooks = 0;
+    bool away = false;
+    std::vector<qint64> gaps, gapsAtRenewal;
     QTimer look;
     QObject::connect(&look, &QTimer::timeout, [&] {
         const QRgb now = screen->grabWindow(0, corner.x(), corner.y(), 1, 1).toImage().pixel(0, 0);
-        if (now == home)
-            lastHome = clock.elapsed();
-        longestAway = std::max(longestAway, clock.elapsed() - lastHome);
+        const qint64 at = clock.elapsed();
+        longestBetweenLooks = std::max(longestBetweenLooks, at - lastLook);
+        lastLook = at;
+        if (now != home) {
+            away = true;
+            return;
+        }
+        if (away) {
+            const qint64 gap = at - lastHome;
+            const bool atRenewal = renewingAt >= 0 && lastHome - renewingAt < 10000 && lastHome >= renewingAt;
+            (atRenewal ? gapsAtRenewal : gaps).push_back(gap);
+            longestAway = std::max(longestAway, gap);
+            if (gap >= 500)
+                std::printf("  %ld loads %5lld s: the homepage was away %lld ms%s\n", server.loads, at / 1000, gap,
+                            atRenewal ? ", in a renewal" : "");
+        }
+        away = false;
+        lastHome = at;
     });
     look.start(10);
     KeyboardProbe probe;
@@ -780,7 +803,19 @@ int Renewal(BenchServer& server, long resets, int tickMs, int boundMiB, const QS
                 100.0 * (final - settled) / settled);
     std::printf("tree, whole PSS: settled %.1f MiB, peak %.1f MiB, final %.1f MiB\n", settledWhole / 1024.0,
                 peakWhole / 1024.0, finalWhole / 1024.0);
-    std::printf("longest time without the homepage on screen: %lld ms\n", longestAway);
+    std::printf("longest time without the homepage on screen: %lld ms (the longest between two looks: %lld ms)\n",
+                longestAway, longestBetweenLooks);
+    auto printGaps = [](const char* what, std::vector<qint64>& all) {
+        std::sort(all.begin(), all.end());
+        if (all.empty()) {
+            std::printf("  %s: the homepage never went\n", what);
+            return;
+        }
+        std::printf("  %s: %zu times away; median %lld ms, p95 %lld ms, max %lld ms\n", what, all.size(),
+                    all[all.size() / 2], all[all.size() * 95 / 100], all.back());
+    };
+    printGaps("at ordinary resets", gaps);
+    printGaps("in renewals (from the start of one to 10 s after)", gapsAtRenewal);
     std::printf("keyboard: another client asked %ld times and got it %ld times; longest pass-over reported %.3f ms\n",
                 probe.tries.load(), probe.taken.load(), longestPass);
     std::printf("the program ended with status %d (%s)\n", kiosk.exitCode(),
