@@ -7,11 +7,54 @@
 #include "platform/ProgramEnd.h"
 #include "presentation/frmBrowser.h"
 
+#include <QApplication>
+#include <QMouseEvent>
+
 namespace quillory {
 
 namespace {
 constexpr float kCornerSize = 20;  // twips
+
+// A page's list (a select list, a text input's suggestions) is a popup: while
+// one is open the toolkit gives it every mouse event, and a press anywhere
+// else only closes it. A press on the strip starts the gesture all the same:
+// the lists close, and the window holds the mouse until the button is let go.
+class StripPressBehindPopups final : public QObject {
+public:
+    explicit StripPressBehindPopups(FrmBrowser& form) : QObject(&form), form_(form) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::MouseButtonRelease && holding_) {
+            holding_ = false;
+            form_.releaseMouse();
+            return false;
+        }
+        if (event->type() != QEvent::MouseButtonPress || !QApplication::activePopupWidget())
+            return false;
+        const auto* press = static_cast<QMouseEvent*>(event);
+        if (press->button() != Qt::LeftButton || QApplication::widgetAt(press->globalPosition().toPoint()) != &form_)
+            return false;
+        for (QWidget* popup : QApplication::topLevelWidgets()) {
+            if (popup->windowType() == Qt::Popup && popup->isVisible())
+                popup->close();
+        }
+        form_.grabMouse();
+        holding_ = true;
+        return true;
+    }
+
+private:
+    FrmBrowser& form_;
+    bool holding_ = false;
+};
 }  // namespace
+
+void FrmBrowser::WatchStripBehindPopups()
+{
+    qApp->installEventFilter(new StripPressBehindPopups(*this));
+}
 
 void FrmBrowser::Form_MouseMove(std::int16_t Button, std::int16_t, float X, float Y)
 {

@@ -38,6 +38,7 @@ FrmBrowser::FrmBrowser(int timerInterval)
 
     // Moves over the uncovered strip arrive even with no button held.
     setMouseTracking(true);
+    WatchStripBehindPopups();
     tmrTimeout->setInterval(timerInterval);
     connect(tmrTimeout, &QTimer::timeout, this, &FrmBrowser::tmrTimeout_Timer);
     connect(webBrowser, &WebBrowser::NewWindow2, this, &FrmBrowser::webBrowser_NewWindow2);

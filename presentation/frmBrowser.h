@@ -48,6 +48,8 @@ public:
     // The hot corner that opens the exit prompt. Button and Shift are masks
     // (1 left, 2 right, 4 middle; 1 Shift, 2 Ctrl, 4 Alt), X and Y in twips.
     void Form_MouseMove(std::int16_t Button, std::int16_t Shift, float X, float Y);
+    // Lets the hot corner's press through while a page's list is open.
+    void WatchStripBehindPopups();
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
