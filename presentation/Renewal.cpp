@@ -49,6 +49,8 @@ namespace {
 // The homepage has this long to show before its picture is taken, and the new
 // instance's homepage as long before it is raised over the picture.
 constexpr int kSettleMs = 2000;
+// A homepage that has not come back by then is waited for at a later reset.
+constexpr int kHomepageWaitMs = 30000;
 // The engine writes its disk cache out shortly after its profile is released.
 constexpr int kCacheWriteMs = 500;
 // A new instance not ready by then has failed.
@@ -277,7 +279,7 @@ void Arrive(int channel)
 void AtIdleReset(FrmBrowser& form)
 {
     static std::optional<qint64> settled;
-    static bool due = false;
+    static bool due = false;  // the handover waits for the homepage
     const qint64 bound = BoundKiB();
     if (bound == 0 || due || !form.webBrowser)
         return;
@@ -295,11 +297,19 @@ void AtIdleReset(FrmBrowser& form)
     due = true;
     std::fprintf(stderr, "quillory: renewing at %.1f MiB, %.1f MiB above the settled size\n", *now / 1024.0,
                  (*now - *settled) / 1024.0);
-    // The picture is of the homepage this reset brings back, once it shows.
+    // The picture is of the homepage this reset brings back, once it shows;
+    // meanwhile no further reset may replace it with the next visitor's blank
+    // page.
+    form.tmrTimeout->stop();
     auto* once = new QObject(&form);
     QObject::connect(form.webBrowser, &WebBrowser::NavigateComplete2, once, [once, &form] {
         once->deleteLater();
         QTimer::singleShot(kSettleMs, &form, [&form] { (new Handover(form))->Start(); });
+    });
+    QTimer::singleShot(kHomepageWaitMs, once, [once, &form] {
+        once->deleteLater();
+        due = false;
+        form.tmrTimeout->start();
     });
 }
 
