@@ -257,6 +257,7 @@ void Arrive(int channel)
 {
     FrmBrowser& form = frmBrowser();
     SystemUser32().SetForegroundWindow(static_cast<WindowHandle>(form.winId()));
+    form.tmrTimeout->start();
     SendAll(channel, "ready\n");
     if (!PresentationSettings.Password.isEmpty()) {
         const bool held = SpinForKeyboard(kKeyboardSpinMs);
@@ -329,6 +330,8 @@ bool TakeOver()
     FrmBrowser& form = frmBrowser();
     LowerWindow(form.winId());
     form.Show();
+    // No reset replaces the homepage before it is raised over the picture.
+    form.tmrTimeout->stop();
     auto* once = new QObject(&form);
     QObject::connect(form.webBrowser, &WebBrowser::NavigateComplete2, once, [once, &form, channel] {
         once->deleteLater();
