@@ -739,6 +739,7 @@ int Renewal(BenchServer& server, long resets, int tickMs, int boundMiB, const QS
     // comes late because this process was busy is not a gap on the screen.
     qint64 lastHome = 0, lastLook = 0, longestAway = 0, longestBetweenLooks = 0;
     bool away = false;
+    QRgb awayColour = 0;  // what the screen showed first in a gap
     std::vector<qint64> gaps, gapsAtRenewal;
     QTimer look;
     QObject::connect(&look, &QTimer::timeout, [&] {
@@ -747,6 +748,8 @@ int Renewal(BenchServer& server, long resets, int tickMs, int boundMiB, const QS
         longestBetweenLooks = std::max(longestBetweenLooks, at - lastLook);
         lastLook = at;
         if (now != home) {
+            if (!away)
+                awayColour = now;
             away = true;
             return;
         }
@@ -756,8 +759,8 @@ int Renewal(BenchServer& server, long resets, int tickMs, int boundMiB, const QS
             (atRenewal ? gapsAtRenewal : gaps).push_back(gap);
             longestAway = std::max(longestAway, gap);
             if (gap >= 500)
-                std::printf("  %ld loads %5lld s: the homepage was away %lld ms%s\n", server.loads, at / 1000, gap,
-                            atRenewal ? ", in a renewal" : "");
+                std::printf("  %ld loads %5lld s: the homepage was away %lld ms%s (first #%06x)\n", server.loads,
+                            at / 1000, gap, atRenewal ? ", in a renewal" : "", awayColour & 0xffffff);
         }
         away = false;
         lastHome = at;
