@@ -46,9 +46,11 @@ qint64 BoundKiB()
 
 namespace {
 
-// The homepage has this long to show before its picture is taken, and the new
-// instance's homepage as long before it is raised over the picture.
-constexpr int kSettleMs = 2000;
+// Once loaded, the homepage has this long to be drawn before its picture is
+// taken, and the new instance's homepage as long before it is raised over the
+// picture: counted from the load's start, a busy machine was seen to take
+// the picture of a page not drawn yet.
+constexpr int kSettleMs = 1000;
 // A homepage that has not come back by then is waited for at a later reset.
 constexpr int kHomepageWaitMs = 30000;
 // The engine writes its disk cache out shortly after its profile is released.
@@ -298,12 +300,12 @@ void AtIdleReset(FrmBrowser& form)
     due = true;
     std::fprintf(stderr, "quillory: renewing at %.1f MiB, %.1f MiB above the settled size\n", *now / 1024.0,
                  (*now - *settled) / 1024.0);
-    // The picture is of the homepage this reset brings back, once it shows;
+    // The picture is of the homepage this reset brings back, once it loaded;
     // meanwhile no further reset may replace it with the next visitor's blank
     // page.
     form.tmrTimeout->stop();
     auto* once = new QObject(&form);
-    QObject::connect(form.webBrowser, &WebBrowser::NavigateComplete2, once, [once, &form] {
+    QObject::connect(form.webBrowser, &WebBrowser::DocumentComplete, once, [once, &form] {
         once->deleteLater();
         QTimer::singleShot(kSettleMs, &form, [&form] { (new Handover(form))->Start(); });
     });
@@ -333,7 +335,7 @@ bool TakeOver()
     // No reset replaces the homepage before it is raised over the picture.
     form.tmrTimeout->stop();
     auto* once = new QObject(&form);
-    QObject::connect(form.webBrowser, &WebBrowser::NavigateComplete2, once, [once, &form, channel] {
+    QObject::connect(form.webBrowser, &WebBrowser::DocumentComplete, once, [once, &form, channel] {
         once->deleteLater();
         QTimer::singleShot(kSettleMs, &form, [channel] { Arrive(channel); });
     });

@@ -62,6 +62,8 @@ void WebBrowser::UsePage(BrowserPage* page)
         watchdog_->DocumentCreated(topLevel);
         emit NavigateComplete2(page_, QVariant(url));
     });
+    connect(page_, &QWebEnginePage::loadFinished, this,
+            [this] { emit DocumentComplete(page_, QVariant(page_->url().toString())); });
     connect(watchdog_, &RendererWatchdog::documentUnreported, this,
             [this](const QString& url) { emit NavigateComplete2(page_, QVariant(url)); });
     connect(offline_, &OfflineMode::ready, this, &WebBrowser::StartPendingNavigation);

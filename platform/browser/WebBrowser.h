@@ -64,6 +64,9 @@ signals:
     // A navigation of the page or one of its frames has completed, also for
     // the same URL again and for a load that ended on an error page.
     void NavigateComplete2(QObject* pDisp, const QVariant& URL);
+    // The page has finished loading, with its frames and images, or ended on
+    // an error page.
+    void DocumentComplete(QObject* pDisp, const QVariant& URL);
 
 private:
     void UsePage(BrowserPage* page);
