@@ -123,7 +123,7 @@ void WebBrowser::ForgetVisitor()
     QWebEngineView* const visitorsView = view_;
     const bool hadFocus = visitorsView->isAncestorOf(QApplication::focusWidget());
     view_ = NewView();
-    layout()->replaceWidget(visitorsView, view_);
+    delete layout()->replaceWidget(visitorsView, view_);
     UsePage(sparePage_);
     if (hadFocus)
         view_->setFocus();
