@@ -17,6 +17,7 @@
 #include <QDataStream>
 #include <QElapsedTimer>
 #include <QIODevice>
+#include <QImage>
 #include <QPainter>
 #include <QScreen>
 #include <QSocketNotifier>
@@ -24,6 +25,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <optional>
 
 namespace quillory::renewal {
@@ -55,6 +57,8 @@ constexpr int kSettleMs = 1000;
 constexpr int kHomepageWaitMs = 30000;
 // The engine writes its disk cache out shortly after its profile is released.
 constexpr int kCacheWriteMs = 500;
+// A page still of one colour then is taken as drawn all the same.
+constexpr int kDrawnWaitMs = 5000;
 // A new instance not ready by then has failed.
 constexpr int kHandoverTimeoutMs = 60000;
 constexpr int kKeyboardSpinMs = 5000;
@@ -151,6 +155,34 @@ private:
 };
 
 // The old instance's side of the handover.
+// Whether the browser control draws in one colour only, as it does with the
+// new empty page until the homepage is drawn over it.
+bool BrowserShowsOneColour(FrmBrowser& form)
+{
+    const QImage shown = form.webBrowser->grab().toImage();
+    if (shown.isNull())
+        return false;
+    const QRgb first = shown.pixel(0, 0);
+    for (int y = 0; y < shown.height(); y += 8) {
+        for (int x = 0; x < shown.width(); x += 8) {
+            if (shown.pixel(x, y) != first)
+                return false;
+        }
+    }
+    return true;
+}
+
+// Calls then() once the homepage, loaded, has had time to be drawn: on a
+// busy machine it was seen still blank a second after its load.
+void WhenDrawn(FrmBrowser& form, const std::function<void()>& then, int waitedMs = 0)
+{
+    QTimer::singleShot(waitedMs == 0 ? kSettleMs : 100, &form, [&form, then, waitedMs] {
+        if (waitedMs < kDrawnWaitMs && form.webBrowser && BrowserShowsOneColour(form))
+            return WhenDrawn(form, then, waitedMs + 100);
+        then();
+    });
+}
+
 class Handover final : public QObject {
 public:
     explicit Handover(FrmBrowser& form) : QObject(&form), form_(form)
@@ -307,7 +339,7 @@ void AtIdleReset(FrmBrowser& form)
     auto* once = new QObject(&form);
     QObject::connect(form.webBrowser, &WebBrowser::DocumentComplete, once, [once, &form] {
         once->deleteLater();
-        QTimer::singleShot(kSettleMs, &form, [&form] { (new Handover(form))->Start(); });
+        WhenDrawn(form, [&form] { (new Handover(form))->Start(); });
     });
     QTimer::singleShot(kHomepageWaitMs, once, [once, &form] {
         once->deleteLater();
@@ -337,7 +369,7 @@ bool TakeOver()
     auto* once = new QObject(&form);
     QObject::connect(form.webBrowser, &WebBrowser::DocumentComplete, once, [once, &form, channel] {
         once->deleteLater();
-        QTimer::singleShot(kSettleMs, &form, [channel] { Arrive(channel); });
+        WhenDrawn(form, [channel] { Arrive(channel); });
     });
     return true;
 }
