@@ -5,12 +5,14 @@
 // reset, the program hands the presentation to a fresh instance of itself,
 // with the same settings, and goes:
 //
-//  1. the old instance waits for the homepage the reset brings back, covers
-//     its window with a still picture of it, drops its pages and its browser
-//     profile (which writes out the disk cache), and starts the new instance;
+//  1. the old instance stops its resets, waits for the homepage the reset
+//     brings back to be loaded and drawn, covers its window with a still
+//     picture of it, drops its pages and its browser profile (which writes
+//     out the disk cache), and starts the new instance;
 //     the settings go over a socket, never through argv or the environment;
 //  2. the new instance shows its window below the old one, loads the
-//     homepage, raises its window over the picture and says it is ready;
+//     homepage, raises its window over the picture once the homepage is
+//     drawn, says it is ready, and only then starts its resets;
 //  3. the old instance lets go of the keyboard, which the new one has been
 //     asking for without pause, and goes: the first instance becomes the
 //     waiter the boot session keeps waiting on (platform/RenewalWaiter.h).
