@@ -50,8 +50,7 @@ namespace {
 
 // Once loaded, the homepage has this long to be drawn before its picture is
 // taken, and the new instance's homepage as long before it is raised over the
-// picture: counted from the load's start, a busy machine was seen to take
-// the picture of a page not drawn yet.
+// picture.
 constexpr int kSettleMs = 1000;
 // A homepage that has not come back by then is waited for at a later reset.
 constexpr int kHomepageWaitMs = 30000;
@@ -154,7 +153,6 @@ private:
     QPixmap picture_;
 };
 
-// The old instance's side of the handover.
 // Whether the browser control draws in one colour only, as it does with the
 // new empty page until the homepage is drawn over it.
 bool BrowserShowsOneColour(FrmBrowser& form)
@@ -183,6 +181,7 @@ void WhenDrawn(FrmBrowser& form, const std::function<void()>& then, int waitedMs
     });
 }
 
+// The old instance's side of the handover.
 class Handover final : public QObject {
 public:
     explicit Handover(FrmBrowser& form) : QObject(&form), form_(form)
