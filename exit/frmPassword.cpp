@@ -10,10 +10,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QScreen>
 
 namespace quillory {
 
@@ -59,14 +61,25 @@ void FrmPassword::Form_Load()
 
 void FrmPassword::Show()
 {
-    if (!placed_) {
+    // A window manager may have minimised the prompt or moved it off the
+    // screen since it was last shown: it comes back whole, in front, centred
+    // again if it is no longer on the screen.
+    const bool reopened = !isVisible() || isMinimized();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!placed_ || (screen && !screen->virtualGeometry().contains(frameGeometry()))) {
         placed_ = true;
         CentreOnScreen(*this);
     }
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
     show();
     raise();
     activateWindow();
     txtPassword->setFocus();
+    // Opened again, what is left in the box is all selected, so that typing
+    // replaces it: a box filled to its limit would otherwise drop every key.
+    // Further moves in the corner leave what is being typed alone.
+    if (reopened)
+        txtPassword->selectAll();
 }
 
 void FrmPassword::Hide()

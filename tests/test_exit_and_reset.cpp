@@ -5,7 +5,9 @@
 #include "Harness.h"
 #include "exit/frmPassword.h"
 
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QScreen>
 #include <algorithm>
 #include <memory>
 
@@ -201,6 +203,17 @@ void ExitAndResetTest::wrongPasswordHidesAndStays()
     harness::HotCorner(*form_);
     QVERIFY(prompt.isVisible());
     QCOMPARE(prompt.txtPassword->text(), QStringLiteral("wrong678"));
+    // All selected, so that the next entry replaces a box filled to its limit.
+    QCOMPARE(prompt.txtPassword->selectedText(), QStringLiteral("wrong678"));
+    QTest::keyClicks(prompt.txtPassword, QStringLiteral("ab"));
+    QCOMPARE(prompt.txtPassword->text(), QStringLiteral("ab"));
+    // Minimised or moved off the screen, it comes back whole and on the screen.
+    prompt.showMinimized();
+    prompt.move(-5000, -5000);
+    harness::HotCorner(*form_);
+    QVERIFY(prompt.isVisible());
+    QVERIFY(!prompt.isMinimized());
+    QVERIFY(QGuiApplication::primaryScreen()->virtualGeometry().contains(prompt.frameGeometry()));
     QCOMPARE(user32_.CallsOf(QStringLiteral("SystemParametersInfoA")),
              QStringList{QStringLiteral("SystemParametersInfoA 97 TRUE 0")});
 }
