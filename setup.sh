@@ -7,7 +7,7 @@ cd "$(dirname "$0")"
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libxcb1-dev
-  xvfb xauth xinit x11-xserver-utils xdotool wmctrl openbox x11-utils imagemagick fonts-dejavu-core fonts-liberation2 python3 openssl
+  xvfb xserver-xorg-core xserver-xorg-video-dummy xauth xinit x11-xserver-utils xdotool wmctrl openbox x11-utils imagemagick fonts-dejavu-core fonts-liberation2 python3 openssl
   dpkg-dev file lintian
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64
 )

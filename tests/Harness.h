@@ -25,12 +25,13 @@
 
 // The engine's environment is settled first, as the program does, and each
 // test process gets caches of its own so that parallel tests never share a
-// disk cache.
+// disk cache or a data folder.
 #define QUILLORY_TEST_MAIN(TestClass)                                               \
     int main(int argc, char** argv)                                                 \
     {                                                                               \
         QTemporaryDir home;                                                         \
         qputenv("XDG_CACHE_HOME", home.filePath(QStringLiteral("cache")).toUtf8()); \
+        qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());   \
         quillory::PrepareEngineEnvironment();                                       \
         int status = 0;                                                             \
         {                                                                           \

@@ -130,11 +130,14 @@ class ExitAndReset(KioskCase):
 
     def test_killed_run_leaves_no_lock_and_the_next_removes_its_site_data(self):
         temp = tempfile.mkdtemp(dir=self.cache.name)
+        data = tempfile.mkdtemp(dir=self.cache.name)
+        engine_data = os.path.join(data, "Quillory", "QtWebEngine")
+        os.makedirs(os.path.join(engine_data, "kiosk-1"))  # a profile of an earlier run, kept by the engine
         url = self.server.url("home.html")
 
         def start_run():
             before = set(os.listdir(temp))
-            kiosk = self.start([url + ",30,pass:secret"], {"TMPDIR": temp})
+            kiosk = self.start([url + ",30,pass:secret"], {"TMPDIR": temp, "XDG_DATA_HOME": data})
             return kiosk, wait_for(lambda: set(os.listdir(temp)) - before, timeout=20).pop()
 
         killed, killed_folder = start_run()
@@ -150,6 +153,7 @@ class ExitAndReset(KioskCase):
         _, newest_folder = start_run()
         time.sleep(2)
         self.assertEqual(set(os.listdir(temp)), {live_folder, newest_folder})
+        self.assertEqual(os.listdir(engine_data), [])
 
     def test_visitor_is_sent_home_after_one_tick(self):
         kiosk = self.start_presentation("10")

@@ -8,8 +8,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QNetworkProxy>
 #include <QQuickWindow>
+#include <QStandardPaths>
+#include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <memory>
 
@@ -18,6 +21,17 @@ using namespace quillory;
 namespace {
 
 using harness::CompletedUrls;
+
+// Where the engine keeps the preferences of each named profile.
+QDir EngineData()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/QtWebEngine"));
+}
+
+QStringList ProfileFolders()
+{
+    return EngineData().entryList({QStringLiteral("kiosk-*")}, QDir::Dirs | QDir::NoDotAndDotDot);
+}
 
 QList<QWidget*> BrowserWindows()
 {
@@ -34,17 +48,28 @@ QList<QWidget*> BrowserWindows()
 class WebBrowserTest : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void everyFrameCompletesOnce();
     void addressesWithoutScheme();
     void offlineReadsOnlyTheCache();
+    void visitorsLeaveNoProfileFolder();
 
 private:
     LocalServer server_;
     std::unique_ptr<harness::BrowserWindow> fixture_;
     WebBrowser* browser_ = nullptr;
 };
+
+// What an earlier run left, before this one makes its first profile.
+void WebBrowserTest::initTestCase()
+{
+    QVERIFY(EngineData().mkpath(QStringLiteral("kiosk-1")));
+    QFile prefs(EngineData().filePath(QStringLiteral("kiosk-1/user_prefs.json")));
+    QVERIFY(prefs.open(QIODevice::WriteOnly));
+    prefs.write(R"({"media":{"device_id_salt":"the-last-runs-salt"}})");
+}
 
 void WebBrowserTest::init()
 {
@@ -170,6 +195,23 @@ void WebBrowserTest::offlineReadsOnlyTheCache()
     QTRY_COMPARE_WITH_TIMEOUT(windows, 2, 15000);
     QTest::qWait(2000);
     QCOMPARE(server_.Requests(), QStringList());
+}
+
+// However many visitors come, no profile's folder stays, and each profile has
+// a name of its own, so nothing stored under an earlier one is found again.
+void WebBrowserTest::visitorsLeaveNoProfileFolder()
+{
+    const QString home = server_.Url(QStringLiteral("home.html"));
+    QStringList names{BrowserProfile().storageName()};
+    for (int visitor = 0; visitor < 3; ++visitor) {
+        browser_->Navigate(home);
+        QVERIFY(harness::WaitForCompletion(browser_, home));
+        QTest::qWait(1500);  // the spare page's profile exists by now
+        QCOMPARE(ProfileFolders(), QStringList());
+        browser_->ForgetVisitor();
+        QVERIFY(!names.contains(BrowserProfile().storageName()));
+        names << BrowserProfile().storageName();
+    }
 }
 
 QUILLORY_TEST_MAIN(WebBrowserTest)
