@@ -212,3 +212,26 @@ def port_listening(port):
     with socket.socket() as probe:
         probe.settimeout(0.5)
         return probe.connect_ex(("127.0.0.1", port)) == 0
+
+
+
+def renderers(kiosk):
+    """The kiosk's renderer processes, oldest first: the children of its zygote processes."""
+    def children(parent):
+        found = []
+        for entry in os.listdir("/proc"):
+            try:
+                with open(f"/proc/{entry}/stat") as stat:
+                    fields = stat.read().rsplit(")", 1)[1].split()
+            except (OSError, IndexError):
+                continue
+            if int(fields[1]) == parent:
+                found.append((int(fields[19]), int(entry)))  # the start time, then the pid
+        return found
+    return [pid for _, pid in sorted(r for _, zygote in children(kiosk.process.pid) for r in children(zygote))]
+
+
+def window_property(window, name):
+    """What xprop prints of one property of a window, or of the root window for "root"."""
+    which = ["-root"] if window == "root" else ["-id", window]
+    return subprocess.run(["xprop"] + which + [name], capture_output=True, text=True).stdout

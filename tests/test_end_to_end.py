@@ -102,6 +102,10 @@ class SettingsDialog(KioskCase):
         xdotool("mousemove", x0 + e2e.twips(660), y0 + e2e.twips(5130), "click", 1)
         about = wait_for(lambda: e2e.windows_named("^About Quillory$"), timeout=10)
         self.assertTrue(about, "the About box did not open")
+        # Its page's renderer dies: the box still closes, and opens again.
+        for pid in wait_for(lambda: e2e.renderers(kiosk), timeout=10):
+            os.kill(pid, signal.SIGKILL)
+        time.sleep(0.5)
         xdotool("key", "Escape")
         self.assertTrue(wait_for(lambda: not e2e.windows_named("^About Quillory$"), timeout=5), "Esc left it open")
         self.assertEqual(e2e.dialog_window(), dialog)
@@ -198,6 +202,38 @@ class ExitAndReset(KioskCase):
         self.assertEqual(self.server.seen()[-1], "/typed?B")
         self.assertEqual(self.server.seen().count("/visitor.html?q=secret"), 1)
         self.assertIsNone(kiosk.process.poll())
+
+
+@needs_wm
+class RendererDeaths(KioskCase):
+    """Renderers killed as the out-of-memory killer would: each costs the visitor one page, never the program."""
+
+    def test_each_renderer_may_die_again_and_again(self):
+        kiosk = self.start_presentation("10,allownewwindows,pass:secret")
+        for killed in ("the waiting page's", "the page's on the screen", "a popup's, with all the others",
+                       "the waiting page's", "all, just after a reset"):
+            with self.subTest(killed=killed):
+                if killed.startswith("a popup's"):
+                    xdotool("mousemove", 250, 450, "click", 1)  # the "A new window" link
+                    self.assertTrue(wait_for(lambda: e2e.windows_named("^Popup page - "), timeout=10))
+                elif not killed.startswith("all"):
+                    xdotool("mousemove", 250, 250, "click", 1)  # the "Next page" link
+                    self.assertTrue(wait_for(lambda: shows(NEXT_BLUE), timeout=10))
+                # Just after a reset, the next visitor's page may not be waiting yet.
+                least = 1 if killed.startswith("all") else 2
+                renderers = wait_for(lambda: len(e2e.renderers(kiosk)) >= least and e2e.renderers(kiosk), timeout=20)
+                self.assertTrue(renderers)
+                victims = {"the waiting page's": renderers[-1:], "the page's on the screen": renderers[:1]}
+                for pid in victims.get(killed, renderers):
+                    os.kill(pid, signal.SIGKILL)
+                # Nothing starts a renderer until the reset does.
+                self.assertTrue(wait_for(lambda: set(e2e.renderers(kiosk)) - set(renderers), timeout=25), "no reset")
+                self.assertTrue(wait_for(lambda: shows(HOME_GREEN), timeout=10), "the homepage is not back")
+                self.assertFalse(e2e.windows_named("^Popup page - "))
+                self.assertIsNone(kiosk.process.poll())
+        for pid in e2e.renderers(kiosk):
+            os.kill(pid, signal.SIGKILL)
+        self.assertEqual(kiosk.end(signal.SIGTERM), 0)
 
 
 class PageControls(KioskCase):

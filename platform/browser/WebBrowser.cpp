@@ -87,11 +87,32 @@ void WebBrowser::ScheduleSparePage()
         [this] {
             if (sparePage_)
                 return;
-            spareProfile_ = CreateVisitorProfile();
-            sparePage_ = new BrowserPage(spareProfile_, true, this);
+            MakeSparePage();
             sparePage_->load(QUrl(QStringLiteral("about:blank")));
         },
         Qt::SingleShotConnection);
+}
+
+void WebBrowser::MakeSparePage()
+{
+    spareProfile_ = CreateVisitorProfile();
+    sparePage_ = new BrowserPage(spareProfile_, true, this);
+    spareRendererEnded_ = false;
+    // A page whose renderer ended before it was ever shown crashes the view
+    // it is put into; such a page is replaced at the reset.
+    BrowserPage* const spare = sparePage_;
+    connect(spare, &QWebEnginePage::renderProcessTerminated, this, [this, spare] {
+        if (spare == sparePage_)
+            spareRendererEnded_ = true;
+    });
+}
+
+void WebBrowser::DropSparePage()
+{
+    delete sparePage_;
+    delete spareProfile_;
+    sparePage_ = nullptr;
+    spareProfile_ = nullptr;
 }
 
 QWebEngineView* WebBrowser::NewView()
@@ -111,10 +132,10 @@ void WebBrowser::ForgetVisitor()
     BrowserPage* const visitorsPage = page_;
     OfflineMode* const visitorsOffline = offline_;
     RendererWatchdog* const visitorsWatchdog = watchdog_;
-    if (!sparePage_) {
-        spareProfile_ = CreateVisitorProfile();
-        sparePage_ = new BrowserPage(spareProfile_, true, this);
-    }
+    if (spareRendererEnded_)
+        DropSparePage();
+    if (!sparePage_)
+        MakeSparePage();
     // The next visitor gets a view of their own too. A view keeps a text
     // input's list of suggestions, and closes it with a call to the page that
     // opened it, queued; for a page deleted meanwhile that call crashes the

@@ -71,6 +71,8 @@ signals:
 private:
     void UsePage(BrowserPage* page);
     void ScheduleSparePage();
+    void MakeSparePage();
+    void DropSparePage();
     void ClosePopups();
     QWebEngineView* NewView();
     QWebEnginePage* OpenNewWindow();
@@ -84,6 +86,7 @@ private:
     QList<QPointer<PopupWindow>> popups_;
     QWebEngineProfile* spareProfile_ = nullptr;
     BrowserPage* sparePage_ = nullptr;
+    bool spareRendererEnded_ = false;
     bool dropEarlierEntries_ = false;
     QString pendingUrl_;
     bool hasPendingUrl_ = false;
