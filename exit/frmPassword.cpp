@@ -1,21 +1,24 @@
 #include "exit/frmPassword.h"
 
+#include "exit/RetryWait.h"
 #include "platform/CentreOnScreen.h"
 #include "platform/Forms.h"
 #include "platform/KeyCodes.h"
 #include "platform/ProgramEnd.h"
 #include "platform/Twips.h"
 #include "platform/User32Provider.h"
+#include "platform/WindowManager.h"
 #include "startup/modInitialise.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QScreen>
+#include <QTimer>
+#include <algorithm>
 
 namespace quillory {
 
@@ -31,7 +34,8 @@ FrmPassword::FrmPassword()
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       txtPassword(new QLineEdit(this)),
-      lblPassword(new QLabel(QStringLiteral("Exit password:"), this))
+      lblPassword(new QLabel(QStringLiteral("Exit password:"), this)),
+      pendingShow_(new QTimer(this))
 {
     setObjectName(QStringLiteral("frmPassword"));
     setWindowTitle(QStringLiteral("Quillory"));
@@ -50,6 +54,11 @@ FrmPassword::FrmPassword()
     lblPassword->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     setFocusProxy(txtPassword);
+
+    // The corner used during the wait after a wrong password opens the
+    // prompt once the wait is over.
+    pendingShow_->setSingleShot(true);
+    connect(pendingShow_, &QTimer::timeout, this, &FrmPassword::Show);
 }
 
 void FrmPassword::Form_Load()
@@ -61,12 +70,22 @@ void FrmPassword::Form_Load()
 
 void FrmPassword::Show()
 {
-    // A window manager may have minimised the prompt or moved it off the
-    // screen since it was last shown: it comes back whole, in front, centred
-    // again if it is no longer on the screen.
+    if (const int wait = PromptRetryWait().RemainingMs(); wait > 0) {
+        pendingShow_->start(wait);
+        return;
+    }
+    // A window manager may have minimised, shaded or lowered the prompt,
+    // sent it to another desktop or moved it off the screen since it was
+    // last shown: it comes back whole, in front, centred again if it is no
+    // longer on the screen.
     const bool reopened = !isVisible() || isMinimized();
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!placed_ || (screen && !screen->virtualGeometry().contains(frameGeometry()))) {
+    if (isVisible())
+        BringBackToScreen(winId());
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const bool onAScreen = std::any_of(screens.begin(), screens.end(), [this](const QScreen* screen) {
+        return screen->geometry().contains(frameGeometry());
+    });
+    if (!placed_ || !onAScreen) {
         placed_ = true;
         CentreOnScreen(*this);
     }
@@ -84,6 +103,7 @@ void FrmPassword::Show()
 
 void FrmPassword::Hide()
 {
+    pendingShow_->stop();
     hide();
 }
 
@@ -96,6 +116,7 @@ void FrmPassword::txtPassword_KeyPress(std::int16_t& KeyAscii)
         SystemUser32().SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_FALSE, &previous, 0);
         EndProgram(0);
     } else {
+        PromptRetryWait().WrongPassword();
         Hide();
     }
 }

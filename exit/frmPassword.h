@@ -1,12 +1,14 @@
 #pragma once
 // The exit password prompt. The right password unlocks the keys and ends the
-// program; a wrong one hides the prompt and keeps what was typed.
+// program; a wrong one hides the prompt, keeps what was typed, and makes the
+// prompt wait longer before it opens again.
 
 #include <QWidget>
 #include <cstdint>
 
 class QLabel;
 class QLineEdit;
+class QTimer;
 
 namespace quillory {
 
@@ -19,8 +21,10 @@ public:
     QLabel* lblPassword;
 
     // Shows the prompt modeless, with no owner; centred on the screen the
-    // first time after it was loaded, where it was left afterwards.
+    // first time after it was loaded, where it was left afterwards. After a
+    // wrong password it opens only once the wait is over (see RetryWait.h).
     void Show();
+    // Hides it, and calls off a show that waits.
     void Hide();
 
     void Form_Load();
@@ -34,6 +38,7 @@ protected:
 
 private:
     bool placed_ = false;
+    QTimer* pendingShow_;
 };
 
 // The program's one prompt, loaded (which runs its Form_Load) on first use (see Forms.h).

@@ -132,6 +132,47 @@ class ExitAndReset(KioskCase):
         self.assertNotIn("secret", self.ends_cleanly(kiosk, "SECRET").lower())
         self.assertEqual(e2e.keyboard_grab_status(), 0)
 
+    def test_the_gesture_undoes_what_the_window_manager_did_and_waits_after_wrong_passwords(self):
+        kiosk = self.start_presentation("30,pass:secret")
+        self.open_prompt()
+        prompt = e2e.dialog_window()
+        # The prompt asks for no minimise or maximise function or button.
+        hints = e2e.window_property(prompt, "_MOTIF_WM_HINTS").split("=")[1].split(",")
+        self.assertEqual(int(hints[1], 16) & 0x18, 0)
+        self.assertEqual(int(hints[2], 16) & 0x60, 0)
+
+        def shown_in_front():
+            x, y, width, height = e2e.window_geometry(prompt)
+            states = e2e.window_property(prompt, "_NET_WM_STATE")
+            return (e2e.windows_named("^Quillory$") and 0 <= x and x + width <= e2e.screen_size()[0] and
+                    not any(state in states for state in ("SHADED", "HIDDEN", "BELOW")) and
+                    e2e.window_property(prompt, "_NET_WM_DESKTOP").split("=")[-1].strip() ==
+                    e2e.window_property("root", "_NET_CURRENT_DESKTOP").split("=")[-1].strip() and
+                    subprocess.run(["xdotool", "getactivewindow"], capture_output=True, text=True).stdout.strip()
+                    == prompt and near(pixel(x + width - e2e.twips(500), y + height - e2e.twips(300)), (255, 255, 255)))
+
+        for done, command in (("minimised", ["xdotool", "windowminimize", prompt]),
+                              ("shaded", ["wmctrl", "-i", "-r", prompt, "-b", "add,shaded"]),
+                              ("kept below", ["wmctrl", "-i", "-r", prompt, "-b", "add,below"]),
+                              ("sent to another desktop", ["wmctrl", "-i", "-r", prompt, "-t", "2"]),
+                              ("moved off the screen", ["xdotool", "windowmove", prompt, "-3000", "-3000"])):
+            with self.subTest(done):
+                subprocess.run(command, check=True)
+                time.sleep(0.5)
+                self.assertFalse(shown_in_front())
+                e2e.hot_corner_gesture()
+                self.assertTrue(wait_for(shown_in_front, timeout=5))
+        # After each wrong password the prompt waits longer before it opens again.
+        for wrong, wait in ((1, 1), (2, 2)):
+            xdotool("type", "wrong")
+            xdotool("key", "Return")
+            self.assertTrue(wait_for(lambda: e2e.dialog_window() is None, timeout=5))
+            started = time.monotonic()
+            e2e.hot_corner_gesture()
+            self.assertTrue(wait_for(shown_in_front, timeout=wait + 5))
+            self.assertGreater(time.monotonic() - started, wait - 0.2)
+        self.ends_cleanly(kiosk, "secret")
+
     def test_killed_run_leaves_no_lock_and_the_next_removes_its_site_data(self):
         temp = tempfile.mkdtemp(dir=self.cache.name)
         data = tempfile.mkdtemp(dir=self.cache.name)

@@ -3,8 +3,10 @@
 // prompt ends the program are seen end to end, with real input.
 
 #include "Harness.h"
+#include "exit/RetryWait.h"
 #include "exit/frmPassword.h"
 
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
@@ -187,19 +189,36 @@ void ExitAndResetTest::wrongPasswordHidesAndStays()
     QTRY_VERIFY(prompt.isVisible());
     QCOMPARE(prompt.focusWidget(), prompt.txtPassword);
 
-    // Enter on an empty box with a password set: hidden.
+    // Each wrong password makes the prompt wait twice as long, up to a minute.
+    QCOMPARE(RetryWait::WaitAfter(0), 0);
+    QCOMPARE(RetryWait::WaitAfter(1), 1000);
+    QCOMPARE(RetryWait::WaitAfter(3), 4000);
+    QCOMPARE(RetryWait::WaitAfter(7), 60000);
+    QCOMPARE(RetryWait::WaitAfter(1 << 30), 60000);
+
+    // Enter on an empty box with a password set: hidden. The corner opens it
+    // again only when the wait is over.
     QTest::keyClick(prompt.txtPassword, Qt::Key_Return);
     QVERIFY(!prompt.isVisible());
+    QElapsedTimer waited;
+    waited.start();
+    harness::HotCorner(*form_);
+    QVERIFY(!prompt.isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(prompt.isVisible(), 3000);
+    QVERIFY(waited.elapsed() >= 900);
 
     // A wrong entry, cut at eight masked characters: hidden, and still there
-    // when the corner opens it again.
-    harness::HotCorner(*form_);
-    QVERIFY(prompt.isVisible());
+    // when the corner opens it again. Hiding it, as the reset does, calls off
+    // the show that waits.
     QTest::keyClicks(prompt.txtPassword, QStringLiteral("wrong6789"));
     QCOMPARE(prompt.txtPassword->displayText(), QStringLiteral("********"));
     QTest::keyClick(prompt.txtPassword, Qt::Key_Enter);
     QVERIFY(!prompt.isVisible());
     QCOMPARE(form_->PasswordShown, True);
+    harness::HotCorner(*form_);
+    prompt.Hide();
+    QTest::qWait(2500);
+    QVERIFY(!prompt.isVisible());
     harness::HotCorner(*form_);
     QVERIFY(prompt.isVisible());
     QCOMPARE(prompt.txtPassword->text(), QStringLiteral("wrong678"));

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace quillory {
@@ -26,6 +27,29 @@ xcb_window_t ScreenRootWindow(xcb_connection_t* c)
     for (int i = 0; i < screen && it.rem > 1; ++i)
         xcb_screen_next(&it);
     return it.data->root;
+}
+
+bool SendClientMessage(xcb_connection_t* c, xcb_window_t destination, std::uint32_t eventMask, xcb_window_t window,
+                       xcb_atom_t type, std::initializer_list<std::uint32_t> data)
+{
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = type;
+    std::copy(data.begin(), data.end(), event.data.data32);
+    xcb_generic_error_t* error = xcb_request_check(
+        c, xcb_send_event_checked(c, 0, destination, eventMask, reinterpret_cast<const char*>(&event)));
+    std::free(error);
+    return !error;
+}
+
+bool AskWindowManager(xcb_connection_t* c, xcb_window_t window, xcb_atom_t type,
+                      std::initializer_list<std::uint32_t> data)
+{
+    return SendClientMessage(c, ScreenRootWindow(c),
+                             XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY, window, type,
+                             data);
 }
 
 }  // namespace quillory

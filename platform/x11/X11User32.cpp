@@ -201,21 +201,6 @@ xcb_window_t topLevelHolding(xcb_connection_t* c, xcb_window_t window)
     }
 }
 
-// Sends a 32-bit client message and waits for the server to accept it.
-bool sendClientMessage(xcb_connection_t* c, xcb_window_t destination, std::uint32_t eventMask, xcb_window_t window,
-                       xcb_atom_t type, std::initializer_list<std::uint32_t> data)
-{
-    xcb_client_message_event_t event{};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = window;
-    event.type = type;
-    std::copy(data.begin(), data.end(), event.data.data32);
-    auto error = owned(xcb_request_check(
-        c, xcb_send_event_checked(c, 0, destination, eventMask, reinterpret_cast<const char*>(&event))));
-    return !error;
-}
-
 // True when a running window manager handles _NET_ACTIVE_WINDOW. Its check
 // window must name itself too: a window manager that died leaves the root's
 // property behind, pointing at a window that is gone.
@@ -409,7 +394,7 @@ std::int32_t X11User32::PostMessageA(WindowHandle hWnd, std::uint32_t Msg, std::
     const Atoms& a = atoms(c);
     if (!contains(readList32(c, window, a.wmProtocols, XCB_ATOM_ATOM), a.wmDeleteWindow))
         return 0;
-    return sendClientMessage(c, window, XCB_EVENT_MASK_NO_EVENT, window, a.wmProtocols,
+    return SendClientMessage(c, window, XCB_EVENT_MASK_NO_EVENT, window, a.wmProtocols,
                              {a.wmDeleteWindow, XCB_CURRENT_TIME})
                ? 1
                : 0;
@@ -428,7 +413,7 @@ std::int32_t X11User32::SetForegroundWindow(WindowHandle hWnd)
         // Source indication 2 (a pager) says the user asked for it, so the
         // window manager doesn't refuse it as focus stealing.
         constexpr std::uint32_t kSourcePager = 2;
-        return sendClientMessage(c, tree->root,
+        return SendClientMessage(c, tree->root,
                                  XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY, window,
                                  atoms(c).netActiveWindow, {kSourcePager, XCB_CURRENT_TIME, XCB_WINDOW_NONE})
                    ? 1
