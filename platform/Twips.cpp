@@ -15,6 +15,12 @@ const QScreen* Screen()
 {
     return QGuiApplication::primaryScreen();
 }
+
+QRect Desktop()
+{
+    const QScreen* screen = Screen();
+    return screen ? screen->virtualGeometry() : QRect();
+}
 }  // namespace
 
 float TwipsPerPixel()
@@ -34,16 +40,24 @@ float PixelsToTwips(int pixels)
     return static_cast<float>(pixels) * TwipsPerPixel();
 }
 
+float ScreenLeftTwips()
+{
+    return PixelsToTwips(Desktop().left());
+}
+
+float ScreenTopTwips()
+{
+    return PixelsToTwips(Desktop().top());
+}
+
 float ScreenWidthTwips()
 {
-    const QScreen* screen = Screen();
-    return PixelsToTwips(screen ? screen->geometry().width() : 0);
+    return PixelsToTwips(Desktop().width());
 }
 
 float ScreenHeightTwips()
 {
-    const QScreen* screen = Screen();
-    return PixelsToTwips(screen ? screen->geometry().height() : 0);
+    return PixelsToTwips(Desktop().height());
 }
 
 QRect TwipsRect(float left, float top, float width, float height)

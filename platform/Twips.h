@@ -11,7 +11,11 @@ float TwipsPerPixel();
 int TwipsToPixels(float twips);
 float PixelsToTwips(int pixels);
 
-// The whole screen in twips.
+// The whole desktop in twips: every screen, as they are arranged side by
+// side. On X11 it starts at (0, 0); on Windows a screen left of or above the
+// primary one puts its start below zero.
+float ScreenLeftTwips();
+float ScreenTopTwips();
 float ScreenWidthTwips();
 float ScreenHeightTwips();
 

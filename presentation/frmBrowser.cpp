@@ -4,6 +4,7 @@
 #include "platform/KeyCodes.h"
 #include "platform/Twips.h"
 #include "platform/User32Provider.h"
+#include "platform/WindowManager.h"
 #include "platform/browser/WebBrowser.h"
 #include "presentation/CloseBrowserWindows.h"
 #include "startup/modInitialise.h"
@@ -52,22 +53,18 @@ void FrmBrowser::Show()
         tmrTimeout->start();
         Form_Load();
     }
+    // Switching desktops never uncovers the desktop behind: the window is on
+    // every one. Asked before it is shown, and again once the window manager
+    // manages it.
+    ShowOnEveryDesktop(winId());
     show();
+    ShowOnEveryDesktop(winId());
 }
 
 void FrmBrowser::Form_Load()
 {
-    setTop(0);
-    setLeft(0);
-    setWidth(ScreenWidthTwips());
-    setHeight(ScreenHeightTwips());
-
-    // Past the top, right and bottom edges, where the window clips it; a
-    // strip along the left edge stays uncovered for the hot corner.
-    webBrowser->setTop(-10);
-    webBrowser->setLeft(10);
-    webBrowser->setWidth(Width() + 10);
-    webBrowser->setHeight(Height() + 20);
+    PlaceOnScreens();
+    FollowScreens();
 
     webBrowser->setOffline(PresentationSettings.WorkOffline != False);
     webBrowser->Navigate(PresentationSettings.HomepageURL);

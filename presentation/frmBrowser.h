@@ -1,5 +1,5 @@
 #pragma once
-// The presentation window: borderless, black, covering the whole screen, and
+// The presentation window: borderless, black, covering every screen, and
 // filled but for a thin strip along its left edge by the browser control.
 
 #include "platform/Boolean.h"
@@ -58,6 +58,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Covers the whole desktop, and places the control over all of it but
+    // the left strip; again whenever a screen is added, removed or resized.
+    void PlaceOnScreens();
+    void FollowScreens();
+    // The bottom of the screen the window's left edge lies on, in twips from
+    // the window's top: the hot corner is there, where the pointer can go,
+    // also beside a taller screen.
+    float CornerBottom() const;
     void CloseBrowserWindows();
     void setLeft(float twips);
     void setTop(float twips);

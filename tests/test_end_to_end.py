@@ -18,6 +18,7 @@ import e2e
 from e2e import HOME_GREEN, NEXT_BLUE, VISITED_RED, KioskCase, near, pixel, shows, wait_for, xdotool
 
 needs_wm = unittest.skipUnless(os.environ.get("QUILLORY_TEST_WM"), "needs a window manager")
+needs_two_screens = unittest.skipUnless(os.environ.get("QUILLORY_TEST_SCREENS"), "needs two screens (with-xvfb.sh --two-screens)")
 
 
 class EndToEnd(KioskCase):
@@ -275,6 +276,42 @@ class RendererDeaths(KioskCase):
         for pid in e2e.renderers(kiosk):
             os.kill(pid, signal.SIGKILL)
         self.assertEqual(kiosk.end(signal.SIGTERM), 0)
+
+
+@needs_wm
+@needs_two_screens
+class Screens(KioskCase):
+    """Two screens side by side under openbox, resized, removed and added while the kiosk runs."""
+
+    def test_presentation_covers_every_screen_on_every_desktop_and_follows_them(self):
+        kiosk = self.start_presentation("30,pass:secret")
+        window = e2e.presentation_window()
+        desktop = lambda: e2e.window_property("root", "_NET_CURRENT_DESKTOP").split("=")[-1].strip()
+        covered = lambda size: (e2e.window_geometry(window) == (0, 0) + size and
+                                near(pixel(size[0] - 20, 600), HOME_GREEN) and near(pixel(600, 600), HOME_GREEN))
+        self.assertTrue(wait_for(lambda: covered((2048, 768)), timeout=5), e2e.window_geometry(window))
+        # The wheel over the second screen reaches the page, not the desktop behind.
+        xdotool("mousemove", 1500, 400, "click", 4)
+        time.sleep(0.5)
+        self.assertEqual(desktop(), "0")
+        # On every desktop the window manager shows.
+        subprocess.run(["wmctrl", "-s", "1"], check=True)
+        self.assertTrue(wait_for(lambda: desktop() == "1", timeout=5))
+        time.sleep(1)  # openbox names the desktop in a box over the screen meanwhile
+        self.assertTrue(covered((2048, 768)))
+        # The second screen grows, goes, and comes back.
+        for change, size in ((["--mode", "1280x1024_60"], (2304, 1024)), (["--off"], (1024, 768)),
+                             (["--mode", "1024x768_60", "--pos", "1024x0"], (2048, 768))):
+            with self.subTest(change=change):
+                subprocess.run(["xrandr", "--output", "DUMMY1"] + change, check=True)
+                self.assertTrue(wait_for(lambda: covered(size), timeout=10), e2e.window_geometry(window))
+        # Beside a taller screen, the corner is the bottom left of the left one.
+        subprocess.run(["xrandr", "--output", "DUMMY1", "--mode", "1280x1024_60"], check=True)
+        self.assertTrue(wait_for(lambda: covered((2304, 1024)), timeout=10))
+        xdotool("mousemove", 0, 300, "mousedown", 1, "mousemove", 0, 500, "mousemove", 0, 767, "sleep", 0.3,
+                "mouseup", 1)
+        self.assertTrue(wait_for(e2e.dialog_window, timeout=5), "the gesture opened no prompt")
+        self.ends_cleanly(kiosk, "secret")
 
 
 class PageControls(KioskCase):

@@ -58,7 +58,7 @@ PopupWindow::~PopupWindow()
 
 void PopupWindow::KeepClearOfLeftStrip()
 {
-    const int clear = QGuiApplication::primaryScreen()->geometry().left() + TwipsToPixels(kPopupLeftClearance);
+    const int clear = QGuiApplication::primaryScreen()->virtualGeometry().left() + TwipsToPixels(kPopupLeftClearance);
     const QRect frame = frameGeometry();
     if (frame.left() < clear)
         move(clear, frame.top());
