@@ -1,0 +1,70 @@
+#pragma once
+// A browser process driven over the DevTools protocol on a pipe: it reads
+// commands on its descriptor 3 and writes answers and events on its
+// descriptor 4, each message a JSON object ended by a NUL byte. Both are
+// one end of a socket pair here, so that a write to a browser that is gone
+// fails instead of raising SIGPIPE.
+
+#include <QHash>
+#include <QJsonObject>
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+
+class QSocketNotifier;
+class QTimer;
+
+namespace quillory {
+
+class DevToolsPipe : public QObject {
+    Q_OBJECT
+public:
+    // A command's result, or its error message (empty on success).
+    using Answer = std::function<void(const QJsonObject& result, const QString& error)>;
+
+    explicit DevToolsPipe(QObject* parent = nullptr);
+    // Ends the browser, as Stop does.
+    ~DevToolsPipe() override;
+
+    // Starts the program with these arguments and the pipe's switch. The
+    // browser gets SIGTERM should this process die first, so that a killed
+    // kiosk leaves no browser behind. False when it cannot be started.
+    bool Start(const QString& program, const QStringList& arguments);
+    bool IsRunning() const { return socket_ >= 0; }
+    qint64 ProcessId() const { return pid_; }
+
+    // Sends a command to the browser, or to an attached target's session.
+    // `answered` runs once, with the result or an error; also when the
+    // browser ends first.
+    void Send(const QString& method, const QJsonObject& params = {}, const QString& sessionId = {},
+              Answer answered = {});
+
+    // Asks the browser to close and waits for it; ends it with SIGKILL if it
+    // has not gone within the time.
+    void Stop(int timeoutMs = 5000);
+
+signals:
+    void Event(const QString& method, const QJsonObject& params, const QString& sessionId);
+    // The browser closed its end or ended; every command still waiting for
+    // an answer has had its error.
+    void Ended();
+
+private:
+    void ReadAvailable();
+    void WriteQueued();
+    void Handle(const QByteArray& message);
+    void CloseChannel();
+    void Reap(int timeoutMs);
+
+    qint64 pid_ = -1;
+    int socket_ = -1;
+    QSocketNotifier* readable_ = nullptr;
+    QSocketNotifier* writable_ = nullptr;
+    QByteArray incoming_;
+    QByteArray outgoing_;
+    int nextId_ = 1;
+    QHash<int, Answer> waiting_;
+};
+
+}  // namespace quillory
