@@ -27,7 +27,7 @@ FrmAbout::FrmAbout(QWidget* opener)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       cmdOK(new QPushButton(QStringLiteral("OK"), this)),
-      webBrowser(new WebBrowser(this)),
+      webBrowser(new WebBrowser(this, WebBrowser::Visits::One)),
       opener_(opener)
 {
     setObjectName(QStringLiteral("frmAbout"));

@@ -878,7 +878,6 @@ int main(int argc, char** argv)
         UseDialogFont();
         status = Run(QApplication::arguments());
         qDeleteAll(QApplication::topLevelWidgets());
-        ReleaseBrowserProfile();
     }
     RemoveSiteData();
     return status;

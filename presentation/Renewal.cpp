@@ -208,10 +208,7 @@ public:
             frmPassword().Hide();
             form_.PasswordShown = False;
         }
-        // Popups go with the control; then the profile writes out the cache.
-        delete form_.webBrowser;
-        form_.webBrowser = nullptr;
-        ReleaseBrowserProfile();
+        form_.CloseBrowser();
         QTimer::singleShot(kCacheWriteMs, this, [this] { StartSuccessor(); });
     }
 

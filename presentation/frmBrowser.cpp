@@ -61,6 +61,12 @@ void FrmBrowser::Show()
     ShowOnEveryDesktop(winId());
 }
 
+void FrmBrowser::CloseBrowser()
+{
+    delete webBrowser;
+    webBrowser = nullptr;
+}
+
 void FrmBrowser::Form_Load()
 {
     PlaceOnScreens();

@@ -26,6 +26,9 @@ public:
 
     // Shows the window modeless, loading it first if it is not loaded.
     void Show();
+    // Ends the browser control, with the visitor's windows, so that the
+    // engine writes out its disk cache; the window stays, black.
+    void CloseBrowser();
 
     // The outer rectangle in twips.
     float Left() const;

@@ -6,7 +6,6 @@
 #include "platform/Forms.h"
 #include "platform/ProgramEnd.h"
 #include "platform/RenewalWaiter.h"
-#include "platform/browser/BrowserProfile.h"
 #include "platform/browser/EngineEnvironment.h"
 #include "startup/modInitialise.h"
 
@@ -47,9 +46,8 @@ int main(int argc, char** argv)
     if (!ProgramEnded())
         QApplication::exec();
 
-    // Windows and their pages go before the profile they use, which then
-    // writes out the disk cache.
+    // The windows go while the application object lives: with them the
+    // browser control's profiles, which then write out the disk cache.
     DeleteAllWindows();
-    ReleaseBrowserProfile();
     return ProgramExitStatus();
 }

@@ -43,7 +43,6 @@
                 status = QTest::qExec(&test, argc, argv);                           \
             }                                                                       \
             qDeleteAll(QApplication::topLevelWidgets());                            \
-            quillory::ReleaseBrowserProfile();                                      \
         }                                                                           \
         quillory::RemoveSiteData();                                                 \
         return status;                                                              \

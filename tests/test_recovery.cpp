@@ -64,7 +64,8 @@ void RecoveryTest::endlessScriptComesBack()
 void RecoveryTest::unreportedPageInNewRendererIsReported()
 {
     QWebEngineView view;
-    auto* page = new BrowserPage(&BrowserProfile(), false, &view);
+    QWebEngineProfile* const profile = CreateVisitorProfile();
+    auto* page = new BrowserPage(profile, false, &view);
     view.setPage(page);
     RendererWatchdog watchdog(page, nullptr);
     QSignalSpy unreported(&watchdog, &RendererWatchdog::documentUnreported);
@@ -88,6 +89,7 @@ void RecoveryTest::unreportedPageInNewRendererIsReported()
     }
     view.setPage(nullptr);
     delete page;
+    ReleaseVisitorProfile(profile);
 }
 
 QUILLORY_TEST_MAIN(RecoveryTest)

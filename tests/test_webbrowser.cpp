@@ -202,15 +202,16 @@ void WebBrowserTest::offlineReadsOnlyTheCache()
 void WebBrowserTest::visitorsLeaveNoProfileFolder()
 {
     const QString home = server_.Url(QStringLiteral("home.html"));
-    QStringList names{BrowserProfile().storageName()};
+    const auto profileName = [this] { return harness::ViewOf(browser_)->page()->profile()->storageName(); };
+    QStringList names{profileName()};
     for (int visitor = 0; visitor < 3; ++visitor) {
         browser_->Navigate(home);
         QVERIFY(harness::WaitForCompletion(browser_, home));
         QTest::qWait(1500);  // the spare page's profile exists by now
         QCOMPARE(ProfileFolders(), QStringList());
         browser_->ForgetVisitor();
-        QVERIFY(!names.contains(BrowserProfile().storageName()));
-        names << BrowserProfile().storageName();
+        QVERIFY(!names.contains(profileName()));
+        names << profileName();
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QStandardPaths>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -12,8 +13,9 @@
 namespace quillory {
 
 namespace {
-QWebEngineProfile* profile = nullptr;
 QString runFolder;
+// The site data folders of the profiles still alive.
+QSet<QString> liveFolders;
 int visitorNumber = 0;
 
 const QString kProfilePrefix = QStringLiteral("kiosk-");
@@ -57,6 +59,7 @@ QWebEngineProfile* CreateVisitorProfile()
     // engine keeps them in memory only, and they go with the profile.
     QDir(created->persistentStoragePath()).removeRecursively();
     created->setPersistentStoragePath(runFolder + QStringLiteral("/visitor-%1").arg(visitorNumber));
+    liveFolders.insert(QDir::cleanPath(created->persistentStoragePath()));
     created->setCachePath(QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/web"));
     created->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
     created->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
@@ -67,28 +70,17 @@ QWebEngineProfile* CreateVisitorProfile()
     return created;
 }
 
-QWebEngineProfile& BrowserProfile()
+void ReleaseVisitorProfile(QWebEngineProfile* visitors)
 {
-    if (!profile)
-        profile = CreateVisitorProfile();
-    return *profile;
-}
-
-void ReleaseBrowserProfile()
-{
-    delete profile;
-    profile = nullptr;
-}
-
-void UseBrowserProfile(QWebEngineProfile* next)
-{
-    ReleaseBrowserProfile();
-    profile = next;
-    // The engine may still be closing files in the old profile's folder; a
-    // file it writes there afterwards goes with the next change.
+    if (!visitors)
+        return;
+    liveFolders.remove(QDir::cleanPath(visitors->persistentStoragePath()));
+    delete visitors;
+    // The engine may still be closing files in the folders of profiles
+    // deleted earlier; what it wrote there since goes now.
     const QDir run(runFolder);
     for (const QString& name : run.entryList({QStringLiteral("visitor-*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (QDir(run.filePath(name)) != QDir(next->persistentStoragePath()))
+        if (!liveFolders.contains(QDir::cleanPath(run.filePath(name))))
             QDir(run.filePath(name)).removeRecursively();
     }
 }

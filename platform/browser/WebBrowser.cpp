@@ -23,103 +23,63 @@
 
 namespace quillory {
 
-WebBrowser::WebBrowser(QWidget* parent) : QWidget(parent), view_(NewView())
+WebBrowser::WebBrowser(QWidget* parent, Visits visits)
+    : QWidget(parent),
+      visit_(std::make_unique<Visit>()),
+      visits_(visits)
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(view_);
-    UsePage(new BrowserPage(&BrowserProfile(), true, this));
-    ScheduleSparePage();
+    layout->addWidget(visit_->Show(this));
+    StartVisit();
 }
 
-WebBrowser::~WebBrowser()
-{
-    ClosePopups();
-    // The view goes before its page, and the pages before their profiles.
-    delete view_;
-    delete page_;
-    delete sparePage_;
-    delete spareProfile_;
-}
+// The visits go in the order they must: each takes its windows, view and
+// page down before its profile.
+WebBrowser::~WebBrowser() = default;
 
-// Shows the page, with an offline switch and a watchdog of its own.
-void WebBrowser::UsePage(BrowserPage* page)
+// Raises the control's events for the visit on the screen.
+void WebBrowser::StartVisit()
 {
-    page_ = page;
-    offline_ = new OfflineMode(page_, this);
-    watchdog_ = new RendererWatchdog(page_, this);
-    view_->setPage(page_);
-    page_->newWindowHandler = [this] { return OpenNewWindow(); };
+    BrowserPage* const page = visit_->page;
+    RendererWatchdog* const watchdog = visit_->watchdog;
+    page->newWindowHandler = [this] { return OpenNewWindow(); };
     // The page waited on an empty document, which is no place to go back to:
     // the entry goes as soon as the next one is committed.
-    connect(page_, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) {
+    connect(page, &QWebEnginePage::urlChanged, this, [this, page](const QUrl& url) {
         if (dropEarlierEntries_ && url != QUrl(QStringLiteral("about:blank"))) {
             dropEarlierEntries_ = false;
-            page_->history()->clear();
+            page->history()->clear();
         }
     });
-    connect(page_, &BrowserPage::documentCreated, this, [this](const QString& url, bool topLevel) {
-        watchdog_->DocumentCreated(topLevel);
-        emit NavigateComplete2(page_, QVariant(url));
+    connect(page, &BrowserPage::documentCreated, this, [this, page, watchdog](const QString& url, bool topLevel) {
+        watchdog->DocumentCreated(topLevel);
+        emit NavigateComplete2(page, QVariant(url));
     });
-    connect(page_, &QWebEnginePage::loadFinished, this,
-            [this] { emit DocumentComplete(page_, QVariant(page_->url().toString())); });
-    connect(watchdog_, &RendererWatchdog::documentUnreported, this,
-            [this](const QString& url) { emit NavigateComplete2(page_, QVariant(url)); });
-    connect(offline_, &OfflineMode::ready, this, &WebBrowser::StartPendingNavigation);
+    connect(page, &QWebEnginePage::loadFinished, this,
+            [this, page] { emit DocumentComplete(page, QVariant(page->url().toString())); });
+    connect(watchdog, &RendererWatchdog::documentUnreported, this,
+            [this, page](const QString& url) { emit NavigateComplete2(page, QVariant(url)); });
+    connect(visit_->offline, &OfflineMode::ready, this, &WebBrowser::StartPendingNavigation);
+    if (visits_ == Visits::OneAfterAnother)
+        ScheduleSpareVisit();
 }
 
-void WebBrowser::ClosePopups()
-{
-    for (const QPointer<PopupWindow>& popup : popups_)
-        delete popup.data();
-    popups_.clear();
-}
-
-// The next visitor's page waits in a profile of its own, its renderer started
+// The next visitor's page waits in a visit of its own, its renderer started
 // on an empty document: a renderer takes longer to start than the homepage
 // takes to load from the cache. It is made once the current page has loaded,
 // so as not to slow that load down.
-void WebBrowser::ScheduleSparePage()
+void WebBrowser::ScheduleSpareVisit()
 {
     connect(
-        page_, &QWebEnginePage::loadFinished, this,
+        visit_->page, &QWebEnginePage::loadFinished, this,
         [this] {
-            if (sparePage_)
+            if (spare_)
                 return;
-            MakeSparePage();
-            sparePage_->load(QUrl(QStringLiteral("about:blank")));
+            spare_ = std::make_unique<Visit>();
+            spare_->page->load(QUrl(QStringLiteral("about:blank")));
         },
         Qt::SingleShotConnection);
-}
-
-void WebBrowser::MakeSparePage()
-{
-    spareProfile_ = CreateVisitorProfile();
-    sparePage_ = new BrowserPage(spareProfile_, true, this);
-    spareRendererEnded_ = false;
-    // A page whose renderer ended before it was ever shown crashes the view
-    // it is put into; such a page is replaced at the reset.
-    BrowserPage* const spare = sparePage_;
-    connect(spare, &QWebEnginePage::renderProcessTerminated, this, [this, spare] {
-        if (spare == sparePage_)
-            spareRendererEnded_ = true;
-    });
-}
-
-void WebBrowser::DropSparePage()
-{
-    delete sparePage_;
-    delete spareProfile_;
-    sparePage_ = nullptr;
-    spareProfile_ = nullptr;
-}
-
-QWebEngineView* WebBrowser::NewView()
-{
-    auto* view = new QWebEngineView(this);
-    GuardView(*view);
-    return view;
 }
 
 void WebBrowser::ForgetVisitor()
@@ -127,37 +87,23 @@ void WebBrowser::ForgetVisitor()
     // What the engine shows for the page (select lists, pickers) goes with
     // the page; what the toolkit shows for it goes here.
     QToolTip::hideText();
-    ClosePopups();
-    const bool offline = offline_->isOffline();
-    BrowserPage* const visitorsPage = page_;
-    OfflineMode* const visitorsOffline = offline_;
-    RendererWatchdog* const visitorsWatchdog = watchdog_;
-    if (spareRendererEnded_)
-        DropSparePage();
-    if (!sparePage_)
-        MakeSparePage();
-    // The next visitor gets a view of their own too. A view keeps a text
-    // input's list of suggestions, and closes it with a call to the page that
-    // opened it, queued; for a page deleted meanwhile that call crashes the
-    // program. The old view goes, with its list and its queued calls, before
-    // the page it showed.
-    QWebEngineView* const visitorsView = view_;
+    visit_->ClosePopups();
+    const bool offline = visit_->offline->isOffline();
+    if (spare_ && spare_->rendererEndedUnseen)
+        spare_.reset();
+    if (!spare_)
+        spare_ = std::make_unique<Visit>();
+    QWebEngineView* const visitorsView = visit_->view;
     const bool hadFocus = visitorsView->isAncestorOf(QApplication::focusWidget());
-    view_ = NewView();
-    delete layout()->replaceWidget(visitorsView, view_);
-    UsePage(sparePage_);
+    std::unique_ptr<Visit> visitors = std::exchange(visit_, std::move(spare_));
+    QWebEngineView* const view = visit_->Show(this);
+    delete layout()->replaceWidget(visitorsView, view);
+    StartVisit();
     if (hadFocus)
-        view_->setFocus();
-    delete visitorsView;
-    delete visitorsWatchdog;
-    delete visitorsOffline;
-    delete visitorsPage;
-    UseBrowserProfile(spareProfile_);
+        view->setFocus();
+    visitors.reset();
     dropEarlierEntries_ = true;
-    spareProfile_ = nullptr;
-    sparePage_ = nullptr;
-    ScheduleSparePage();
-    offline_->setOffline(offline);
+    visit_->offline->setOffline(offline);
     // Only what this program put there: another program's clipboard is its own.
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (clipboard->ownsClipboard())
@@ -170,7 +116,7 @@ void WebBrowser::Navigate(const QString& url)
 {
     pendingUrl_ = url;
     hasPendingUrl_ = true;
-    if (offline_->isReady())
+    if (visit_->offline->isReady())
         StartPendingNavigation();
 }
 
@@ -180,18 +126,18 @@ void WebBrowser::StartPendingNavigation()
         return;
     hasPendingUrl_ = false;
     const QUrl url = AddressUrl(pendingUrl_);
-    page_->load(url);
-    watchdog_->Watch(url);
+    visit_->page->load(url);
+    visit_->watchdog->Watch(url);
 }
 
 void WebBrowser::setOffline(bool offline)
 {
-    offline_->setOffline(offline);
+    visit_->offline->setOffline(offline);
 }
 
 bool WebBrowser::Offline() const
 {
-    return offline_->isOffline();
+    return visit_->offline->isOffline();
 }
 
 QWebEnginePage* WebBrowser::OpenNewWindow()
@@ -201,10 +147,10 @@ QWebEnginePage* WebBrowser::OpenNewWindow()
     emit NewWindow2(&ppDisp, &Cancel);
     if (Cancel != False)
         return nullptr;
-    auto* popup = new PopupWindow(&BrowserProfile());
+    auto* popup = new PopupWindow(visit_->profile);
     popup->page()->newWindowHandler = [this] { return OpenNewWindow(); };
-    popups_.removeAll(nullptr);
-    popups_.append(popup);
+    visit_->popups.removeAll(nullptr);
+    visit_->popups.append(popup);
     popup->show();
     return popup->page();
 }

@@ -6,27 +6,25 @@
 
 #include "platform/Boolean.h"
 
-#include <QList>
-#include <QPointer>
+#include "platform/browser/Visit.h"
+
 #include <QString>
 #include <QVariant>
 #include <QWidget>
 
+#include <memory>
+
 class QWebEnginePage;
-class QWebEngineProfile;
-class QWebEngineView;
 
 namespace quillory {
-
-class BrowserPage;
-class OfflineMode;
-class PopupWindow;
-class RendererWatchdog;
 
 class WebBrowser : public QWidget {
     Q_OBJECT
 public:
-    explicit WebBrowser(QWidget* parent);
+    // A control for one visit only (the About box's) makes no visit in
+    // advance for a next visitor.
+    enum class Visits { OneAfterAnother, One };
+    explicit WebBrowser(QWidget* parent, Visits visits = Visits::OneAfterAnother);
     ~WebBrowser() override;
 
     // Starts loading a URL or a file path and returns at once.
@@ -69,24 +67,16 @@ signals:
     void DocumentComplete(QObject* pDisp, const QVariant& URL);
 
 private:
-    void UsePage(BrowserPage* page);
-    void ScheduleSparePage();
-    void MakeSparePage();
-    void DropSparePage();
-    void ClosePopups();
-    QWebEngineView* NewView();
+    void StartVisit();
+    void ScheduleSpareVisit();
     QWebEnginePage* OpenNewWindow();
     void ApplyGeometry();
     void StartPendingNavigation();
 
-    QWebEngineView* view_;
-    BrowserPage* page_ = nullptr;
-    OfflineMode* offline_ = nullptr;
-    RendererWatchdog* watchdog_ = nullptr;
-    QList<QPointer<PopupWindow>> popups_;
-    QWebEngineProfile* spareProfile_ = nullptr;
-    BrowserPage* sparePage_ = nullptr;
-    bool spareRendererEnded_ = false;
+    // The visitor's, on the screen; and the next visitor's, waiting.
+    std::unique_ptr<Visit> visit_;
+    std::unique_ptr<Visit> spare_;
+    const Visits visits_;
     bool dropEarlierEntries_ = false;
     QString pendingUrl_;
     bool hasPendingUrl_ = false;
