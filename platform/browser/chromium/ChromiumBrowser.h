@@ -1,0 +1,90 @@
+#pragma once
+// The browser control on Debian's own Chromium, a separate process driven
+// over the DevTools pipe: its window, bare of any browser interface, is taken
+// into the control and kept to the control's rectangle. The control sends it
+// to URLs, switches it to reading from its disk cache only, and raises an
+// event after every completed navigation of the page or of any of its
+// frames, as the control on Qt WebEngine does.
+
+#include "platform/browser/chromium/DevToolsPipe.h"
+
+#include <QSet>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariant>
+#include <QWidget>
+
+class QTimer;
+class QWindow;
+
+namespace quillory {
+
+class ChromiumBrowser : public QWidget {
+    Q_OBJECT
+public:
+    // Starts the browser. Its site data lives in a folder of this control's
+    // own, gone with it; its disk cache, in the user's cache folder, stays
+    // for later runs.
+    explicit ChromiumBrowser(QWidget* parent);
+    ~ChromiumBrowser() override;
+
+    // Starts loading a URL or a file path and returns at once; a navigation
+    // asked for before the browser is ready starts once it is.
+    void Navigate(const QString& url);
+
+    // True: pages come only from the disk cache and no request leaves the
+    // machine. Navigations asked for meanwhile wait until the browser has
+    // taken the setting.
+    void setOffline(bool offline);
+    bool Offline() const { return offline_; }
+
+    // Position and size in twips within the parent's client area.
+    float Left() const { return left_; }
+    float Top() const { return top_; }
+    float Width() const { return width_; }
+    float Height() const { return height_; }
+    void setLeft(float twips);
+    void setTop(float twips);
+    void setWidth(float twips);
+    void setHeight(float twips);
+
+    // The browser process, for its end to be seen to.
+    qint64 BrowserProcessId() const { return pipe_.ProcessId(); }
+
+signals:
+    // A navigation of the page or one of its frames has completed, also for
+    // the same URL again and for a load that ended on an error page.
+    void NavigateComplete2(QObject* pDisp, const QVariant& URL);
+    // The page has finished loading, with its frames and images.
+    void DocumentComplete(QObject* pDisp, const QVariant& URL);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void AttachToPage(const QString& targetId);
+    void Follow(const QString& session);
+    void OnEvent(const QString& method, const QJsonObject& params, const QString& session);
+    void TakeWindow();
+    void SendNetworkConditions(const QString& session);
+    void StartPendingNavigation();
+    void ApplyGeometry();
+
+    QTemporaryDir siteData_;
+    DevToolsPipe pipe_;
+    bool attaching_ = false;
+    QString pageSession_;
+    QSet<QString> sessions_;  // the page's and its frames' in other processes
+    QString pageUrl_;
+    QTimer* windowSearch_;
+    int windowSearchSteps_ = 0;
+    QWindow* browserWindow_ = nullptr;
+    QWidget* container_ = nullptr;
+    bool offline_ = false;
+    int conditionsUnanswered_ = 0;
+    QString pendingUrl_;
+    bool hasPendingUrl_ = false;
+    float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+};
+
+}  // namespace quillory

@@ -1,0 +1,146 @@
+// The browser control on Debian's Chromium against real pages from a local
+// server: its window taken into the control's rectangle, completed
+// navigations of the page and its frames, and offline reading from the disk
+// cache.
+
+#include "Harness.h"
+#include "platform/browser/chromium/ChromiumBrowser.h"
+
+#include <QFile>
+#include <QScreen>
+
+#include <csignal>
+#include <memory>
+
+using namespace quillory;
+
+namespace {
+
+QStringList Urls(const QSignalSpy& completed)
+{
+    QStringList urls;
+    for (const QList<QVariant>& event : completed)
+        urls << event.at(1).value<QVariant>().toString();
+    return urls;
+}
+
+QColor ScreenPixel(QPoint at)
+{
+    return QGuiApplication::primaryScreen()->grabWindow(0, at.x(), at.y(), 1, 1).toImage().pixelColor(0, 0);
+}
+
+bool Near(const QColor& colour, const QColor& expected)
+{
+    return qAbs(colour.red() - expected.red()) <= 8 && qAbs(colour.green() - expected.green()) <= 8 &&
+           qAbs(colour.blue() - expected.blue()) <= 8;
+}
+
+const QColor kHomeGreen(0x2A, 0x7D, 0x2A);
+
+}  // namespace
+
+class ChromiumBrowserTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void showsInItsRectangleAndReportsEveryFrame();
+    void offlineReadsOnlyTheCache();
+
+private:
+    LocalServer server_;
+    std::unique_ptr<QWidget> window_;
+    ChromiumBrowser* browser_ = nullptr;
+};
+
+// A black window with the control in it, clear of the window's left strip.
+void ChromiumBrowserTest::init()
+{
+    if (!QFile::exists(QStringLiteral("/usr/bin/chromium")))
+        QSKIP("Debian's chromium is not installed");
+    QVERIFY(server_.Start());
+    window_ = std::make_unique<QWidget>(nullptr, Qt::Window | Qt::FramelessWindowHint);
+    window_->setGeometry(0, 0, 640, 480);
+    QPalette black = window_->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    window_->setPalette(black);
+    window_->setAutoFillBackground(true);
+    browser_ = new ChromiumBrowser(window_.get());
+    browser_->setLeft(10 * TwipsPerPixel());
+    browser_->setTop(0);
+    browser_->setWidth(630 * TwipsPerPixel());
+    browser_->setHeight(480 * TwipsPerPixel());
+    window_->show();
+}
+
+void ChromiumBrowserTest::cleanup()
+{
+    const qint64 browser = browser_ ? browser_->BrowserProcessId() : -1;
+    window_.reset();
+    browser_ = nullptr;
+    server_.Stop();
+    if (browser > 0)
+        QVERIFY(::kill(static_cast<pid_t>(browser), 0) != 0);  // the browser ended with the control
+}
+
+void ChromiumBrowserTest::showsInItsRectangleAndReportsEveryFrame()
+{
+    QSignalSpy completed(browser_, &ChromiumBrowser::NavigateComplete2);
+    QSignalSpy loaded(browser_, &ChromiumBrowser::DocumentComplete);
+    const QString home = server_.Url(QStringLiteral("home.html"));
+    browser_->Navigate(home);
+    QTRY_VERIFY_WITH_TIMEOUT(Urls(loaded).contains(home), 20000);
+    QVERIFY2(Urls(completed) == QStringList{home}, qPrintable(Urls(completed).join(' ')));
+    // The page fills the control, and the window's strip stays black.
+    QTRY_VERIFY_WITH_TIMEOUT(Near(ScreenPixel({500, 300}), kHomeGreen), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(Near(ScreenPixel({580, 470}), kHomeGreen), 5000);
+    QCOMPARE(ScreenPixel({5, 400}), QColor(Qt::black));
+
+    // The page, each of its frames, and the same page again.
+    const QString frames = server_.Url(QStringLiteral("frames.html"));
+    completed.clear();
+    browser_->Navigate(frames);
+    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 4, 20000);
+    QStringList urls = Urls(completed);
+    urls.sort();
+    QCOMPARE(urls, (QStringList{frames, home, server_.Url(QStringLiteral("next.html")),
+                                server_.Url(QStringLiteral("popup.html"))}));
+    completed.clear();
+    browser_->Navigate(frames);
+    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 4, 20000);
+    // An address without a scheme is a web address; a refused one ends on the error page.
+    completed.clear();
+    browser_->Navigate(QStringLiteral("127.0.0.1:1/"));
+    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 1, 20000);
+    QVERIFY(Urls(completed).first().startsWith(QLatin1String("chrome-error:")));
+}
+
+void ChromiumBrowserTest::offlineReadsOnlyTheCache()
+{
+    const QString home = server_.Url(QStringLiteral("home.html"));
+    const QString next = server_.Url(QStringLiteral("next.html"));
+    QSignalSpy loaded(browser_, &ChromiumBrowser::DocumentComplete);
+    for (const QString& page : {home, next}) {
+        browser_->Navigate(page);
+        QTRY_VERIFY_WITH_TIMEOUT(Urls(loaded).contains(page), 20000);
+    }
+    QTest::qWait(1000);  // the page's icon comes after it
+    const qsizetype online = server_.Requests().size();
+
+    // Offline: a cached page comes from the cache, one never cached fails,
+    // and nothing reaches the server.
+    browser_->setOffline(true);
+    QVERIFY(browser_->Offline());
+    QSignalSpy completed(browser_, &ChromiumBrowser::NavigateComplete2);
+    browser_->Navigate(home);
+    QTRY_VERIFY_WITH_TIMEOUT(Urls(completed).contains(home), 20000);
+    completed.clear();
+    browser_->Navigate(server_.Url(QStringLiteral("popup.html")));
+    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 1, 20000);
+    QVERIFY(Urls(completed).first().startsWith(QLatin1String("chrome-error:")));
+    QTest::qWait(500);
+    QCOMPARE(server_.Requests().mid(online), QStringList());
+}
+
+QUILLORY_TEST_MAIN(ChromiumBrowserTest)
+#include "test_chromium_browser.moc"
