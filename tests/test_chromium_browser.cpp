@@ -46,6 +46,7 @@ private slots:
     void cleanup();
     void showsInItsRectangleAndReportsEveryFrame();
     void offlineReadsOnlyTheCache();
+    void nextVisitorFindsNothingButTheCache();
 
 private:
     LocalServer server_;
@@ -140,6 +141,39 @@ void ChromiumBrowserTest::offlineReadsOnlyTheCache()
     QVERIFY(Urls(completed).first().startsWith(QLatin1String("chrome-error:")));
     QTest::qWait(500);
     QCOMPARE(server_.Requests().mid(online), QStringList());
+}
+
+// The visitor's search stores all a site can keep; after the return home
+// nothing of it is left, the cache is, and a browser that died comes back.
+void ChromiumBrowserTest::nextVisitorFindsNothingButTheCache()
+{
+    const QString home = server_.Url(QStringLiteral("home.html"));
+    QSignalSpy loaded(browser_, &ChromiumBrowser::DocumentComplete);
+    browser_->Navigate(home);
+    QTRY_VERIFY_WITH_TIMEOUT(Urls(loaded).contains(home), 20000);
+    browser_->Navigate(server_.Url(QStringLiteral("visitor.html?q=secret")));
+    QTRY_VERIFY_WITH_TIMEOUT(server_.Requests().contains("/stored?cookies+local+session+indexeddb+caches+worker"),
+                             20000);
+
+    for (const char* how : {"forgotten", "killed, then forgotten"}) {
+        if (QByteArray(how).startsWith("killed"))
+            QCOMPARE(::kill(static_cast<pid_t>(browser_->BrowserProcessId()), SIGKILL), 0);
+        const qint64 before = browser_->BrowserProcessId();
+        const qsizetype asked = server_.Requests().size();
+        browser_->ForgetVisitor();
+        QVERIFY2(browser_->BrowserProcessId() != before, how);
+        browser_->Navigate(server_.Url(QStringLiteral("visitor.html")));
+        QTRY_VERIFY2_WITH_TIMEOUT(server_.Requests().mid(asked).contains("/home?history=1&held="), how, 20000);
+    }
+    // Offline, the page the first visitor loaded comes from the disk cache.
+    browser_->ForgetVisitor();
+    browser_->setOffline(true);
+    const qsizetype asked = server_.Requests().size();
+    loaded.clear();
+    browser_->Navigate(home);
+    QTRY_VERIFY_WITH_TIMEOUT(Urls(loaded).contains(home), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(Near(ScreenPixel({500, 300}), kHomeGreen), 5000);
+    QCOMPARE(server_.Requests().mid(asked), QStringList());
 }
 
 QUILLORY_TEST_MAIN(ChromiumBrowserTest)

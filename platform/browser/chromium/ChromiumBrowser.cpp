@@ -34,34 +34,64 @@ QJsonObject NetworkConditions(bool offline)
 
 ChromiumBrowser::ChromiumBrowser(QWidget* parent) : QWidget(parent), windowSearch_(new QTimer(this))
 {
+    connect(&pipe_, &DevToolsPipe::Event, this, &ChromiumBrowser::OnEvent);
+    // A browser that dies takes its window along; the next visitor gets a new one.
+    connect(&pipe_, &DevToolsPipe::Ended, this, &ChromiumBrowser::EndBrowser);
+    windowSearch_->setInterval(kWindowSearchStepMs);
+    connect(windowSearch_, &QTimer::timeout, this, &ChromiumBrowser::TakeWindow);
+    StartBrowser();
+}
+
+ChromiumBrowser::~ChromiumBrowser()
+{
+    EndBrowser();
+}
+
+void ChromiumBrowser::StartBrowser()
+{
+    siteData_ = std::make_unique<QTemporaryDir>();
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/chromium");
     QStringList arguments{
         QStringLiteral("--no-first-run"),
         // No bar over the page about the switches the program starts it with.
         QStringLiteral("--test-type"),
-        QStringLiteral("--user-data-dir=") + siteData_.path(),
+        QStringLiteral("--user-data-dir=") + siteData_->path(),
         QStringLiteral("--disk-cache-dir=") + cache,
         QStringLiteral("--app=") + kStartPage,
     };
     // As root the browser starts only with its sandbox off, as Qt's engine.
     if (::geteuid() == 0)
         arguments << QStringLiteral("--no-sandbox");
-    connect(&pipe_, &DevToolsPipe::Event, this, &ChromiumBrowser::OnEvent);
     if (!pipe_.Start(kBrowser, arguments))
         return;
     // The app window's page is announced once it exists.
     pipe_.Send(QStringLiteral("Target.setDiscoverTargets"), {{"discover", true}});
-
-    windowSearch_->setInterval(kWindowSearchStepMs);
-    connect(windowSearch_, &QTimer::timeout, this, &ChromiumBrowser::TakeWindow);
+    windowSearchSteps_ = 0;
     windowSearch_->start();
+    dropStartEntry_ = true;
 }
 
-ChromiumBrowser::~ChromiumBrowser()
+// The browser goes before its window's container and its site data; one
+// browser at a time uses the disk cache.
+void ChromiumBrowser::EndBrowser()
 {
     windowSearch_->stop();
     pipe_.Stop();
     delete container_;
+    container_ = nullptr;
+    browserWindow_ = nullptr;
+    attaching_ = false;
+    pageSession_.clear();
+    sessions_.clear();
+    pageUrl_.clear();
+    conditionsUnanswered_ = 0;
+    siteData_.reset();
+}
+
+void ChromiumBrowser::ForgetVisitor()
+{
+    EndBrowser();
+    StartBrowser();
 }
 
 void ChromiumBrowser::AttachToPage(const QString& targetId)
@@ -112,6 +142,12 @@ void ChromiumBrowser::OnEvent(const QString& method, const QJsonObject& params, 
             return;
         if (mainFrame)
             pageUrl_ = url;
+        // The start page is no place to go back to: its entry goes once the
+        // first page has committed.
+        if (mainFrame && dropStartEntry_) {
+            dropStartEntry_ = false;
+            pipe_.Send(QStringLiteral("Page.resetNavigationHistory"), {}, pageSession_);
+        }
         emit NavigateComplete2(this, QVariant(url));
     } else if (method == QLatin1String("Page.loadEventFired") && session == pageSession_) {
         emit DocumentComplete(this, QVariant(pageUrl_));

@@ -14,6 +14,8 @@
 #include <QVariant>
 #include <QWidget>
 
+#include <memory>
+
 class QTimer;
 class QWindow;
 
@@ -22,11 +24,18 @@ namespace quillory {
 class ChromiumBrowser : public QWidget {
     Q_OBJECT
 public:
-    // Starts the browser. Its site data lives in a folder of this control's
-    // own, gone with it; its disk cache, in the user's cache folder, stays
-    // for later runs.
+    // Starts the browser. Its site data lives in a folder of the visitor's
+    // own, gone with the visit; its disk cache, in the user's cache folder,
+    // stays for the next visitors and for later runs.
     explicit ChromiumBrowser(QWidget* parent);
     ~ChromiumBrowser() override;
+
+    // Forgets the visitor: the browser ends, with every window the page
+    // opened, and a new one starts on a new site data folder, so that no
+    // cookie, storage, history or visited link of the last visitor is left.
+    // A browser that died comes back here too. The offline mode and the disk
+    // cache stay. Navigate afterwards.
+    void ForgetVisitor();
 
     // Starts loading a URL or a file path and returns at once; a navigation
     // asked for before the browser is ready starts once it is.
@@ -62,6 +71,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void StartBrowser();
+    void EndBrowser();
     void AttachToPage(const QString& targetId);
     void Follow(const QString& session);
     void OnEvent(const QString& method, const QJsonObject& params, const QString& session);
@@ -70,12 +81,13 @@ private:
     void StartPendingNavigation();
     void ApplyGeometry();
 
-    QTemporaryDir siteData_;
+    std::unique_ptr<QTemporaryDir> siteData_;
     DevToolsPipe pipe_;
     bool attaching_ = false;
     QString pageSession_;
     QSet<QString> sessions_;  // the page's and its frames' in other processes
     QString pageUrl_;
+    bool dropStartEntry_ = false;
     QTimer* windowSearch_;
     int windowSearchSteps_ = 0;
     QWindow* browserWindow_ = nullptr;

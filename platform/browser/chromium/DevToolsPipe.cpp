@@ -184,7 +184,7 @@ void DevToolsPipe::Handle(const QByteArray& message)
                    object.value(QLatin1String("sessionId")).toString());
 }
 
-void DevToolsPipe::CloseChannel()
+void DevToolsPipe::CloseChannel(bool tellEnded)
 {
     if (socket_ < 0)
         return;
@@ -199,7 +199,8 @@ void DevToolsPipe::CloseChannel()
     const QHash<int, Answer> unanswered = std::exchange(waiting_, {});
     for (const Answer& answered : unanswered)
         answered({}, QStringLiteral("the browser ended"));
-    emit Ended();
+    if (tellEnded)
+        emit Ended();
 }
 
 // Waits for the browser process to end, and ends it if it does not in time.
@@ -238,7 +239,7 @@ void DevToolsPipe::Stop(int timeoutMs)
             if (got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
                 break;
         }
-        CloseChannel();
+        CloseChannel(false);
         Reap(static_cast<int>(std::max<qint64>(0, timeoutMs - elapsed.elapsed())));
     }
     Reap(0);

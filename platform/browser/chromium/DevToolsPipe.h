@@ -46,15 +46,15 @@ public:
 
 signals:
     void Event(const QString& method, const QJsonObject& params, const QString& sessionId);
-    // The browser closed its end or ended; every command still waiting for
-    // an answer has had its error.
+    // The browser closed its end or ended of itself, not by Stop; every
+    // command still waiting for an answer has had its error.
     void Ended();
 
 private:
     void ReadAvailable();
     void WriteQueued();
     void Handle(const QByteArray& message);
-    void CloseChannel();
+    void CloseChannel(bool tellEnded = true);
     void Reap(int timeoutMs);
 
     qint64 pid_ = -1;
