@@ -3,8 +3,10 @@
 #include "platform/ProcessWindows.h"
 #include "platform/Twips.h"
 #include "platform/browser/AddressUrl.h"
+#include "platform/browser/chromium/PageKeys.h"
 
 #include <QJsonArray>
+#include <QKeyEvent>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
@@ -34,6 +36,7 @@ QJsonObject NetworkConditions(bool offline)
 
 ChromiumBrowser::ChromiumBrowser(QWidget* parent) : QWidget(parent), windowSearch_(new QTimer(this))
 {
+    setFocusPolicy(Qt::StrongFocus);
     connect(&pipe_, &DevToolsPipe::Event, this, &ChromiumBrowser::OnEvent);
     // A browser that dies takes its window along; the next visitor gets a new one.
     connect(&pipe_, &DevToolsPipe::Ended, this, &ChromiumBrowser::EndBrowser);
@@ -101,6 +104,9 @@ void ChromiumBrowser::AttachToPage(const QString& targetId)
                    if (!error.isEmpty())
                        return;
                    pageSession_ = result.value(QLatin1String("sessionId")).toString();
+                   // The page takes the keys the control passes on as though
+                   // its window had the focus, which the program's keeps.
+                   pipe_.Send(QStringLiteral("Emulation.setFocusEmulationEnabled"), {{"enabled", true}}, pageSession_);
                    Follow(pageSession_);
                });
 }
@@ -176,6 +182,18 @@ void ChromiumBrowser::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     if (container_)
         container_->setGeometry(rect());
+}
+
+void ChromiumBrowser::keyPressEvent(QKeyEvent* event)
+{
+    if (const std::optional<QJsonObject> key = PageKeyEvent(*event); key && !pageSession_.isEmpty())
+        pipe_.Send(QStringLiteral("Input.dispatchKeyEvent"), *key, pageSession_);
+    event->accept();
+}
+
+void ChromiumBrowser::keyReleaseEvent(QKeyEvent* event)
+{
+    keyPressEvent(event);
 }
 
 void ChromiumBrowser::SendNetworkConditions(const QString& session)

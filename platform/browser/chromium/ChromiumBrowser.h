@@ -69,6 +69,11 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Keys come to the control, whose window has the focus and perhaps the
+    // grab, and go on to the page; Tab too, which moves within the page.
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool) override { return false; }
 
 private:
     void StartBrowser();
