@@ -1,6 +1,5 @@
 #include "platform/browser/WebBrowser.h"
 
-#include "platform/Twips.h"
 #include "platform/browser/AddressUrl.h"
 #include "platform/browser/BrowserPage.h"
 #include "platform/browser/BrowserProfile.h"
@@ -24,7 +23,7 @@
 namespace quillory {
 
 WebBrowser::WebBrowser(QWidget* parent, Visits visits)
-    : QWidget(parent),
+    : TwipsPlacedWidget(parent),
       visit_(std::make_unique<Visit>()),
       visits_(visits)
 {
@@ -153,35 +152,6 @@ QWebEnginePage* WebBrowser::OpenNewWindow()
     visit_->popups.append(popup);
     popup->show();
     return popup->page();
-}
-
-void WebBrowser::setLeft(float twips)
-{
-    left_ = twips;
-    ApplyGeometry();
-}
-
-void WebBrowser::setTop(float twips)
-{
-    top_ = twips;
-    ApplyGeometry();
-}
-
-void WebBrowser::setWidth(float twips)
-{
-    width_ = twips;
-    ApplyGeometry();
-}
-
-void WebBrowser::setHeight(float twips)
-{
-    height_ = twips;
-    ApplyGeometry();
-}
-
-void WebBrowser::ApplyGeometry()
-{
-    setGeometry(TwipsRect(left_, top_, width_, height_));
 }
 
 }  // namespace quillory

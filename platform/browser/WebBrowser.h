@@ -8,8 +8,10 @@
 
 #include "platform/browser/Visit.h"
 
+#include "platform/TwipsPlacedWidget.h"
 #include <QString>
 #include <QVariant>
+
 #include <QWidget>
 
 #include <memory>
@@ -18,7 +20,7 @@ class QWebEnginePage;
 
 namespace quillory {
 
-class WebBrowser : public QWidget {
+class WebBrowser : public TwipsPlacedWidget {
     Q_OBJECT
 public:
     // A control for one visit only (the About box's) makes no visit in
@@ -43,17 +45,6 @@ public:
     void setOffline(bool offline);
     bool Offline() const;
 
-    // Position and size in twips within the parent's client area; the control
-    // may reach past the parent's edges, which clip it.
-    float Left() const { return left_; }
-    float Top() const { return top_; }
-    float Width() const { return width_; }
-    float Height() const { return height_; }
-    void setLeft(float twips);
-    void setTop(float twips);
-    void setWidth(float twips);
-    void setHeight(float twips);
-
 signals:
     // A page asks for a new window, which does not exist yet. Setting *Cancel
     // to True stops it; otherwise it opens as a window of its own, titled
@@ -70,7 +61,6 @@ private:
     void StartVisit();
     void ScheduleSpareVisit();
     QWebEnginePage* OpenNewWindow();
-    void ApplyGeometry();
     void StartPendingNavigation();
 
     // The visitor's, on the screen; and the next visitor's, waiting.
@@ -80,7 +70,6 @@ private:
     bool dropEarlierEntries_ = false;
     QString pendingUrl_;
     bool hasPendingUrl_ = false;
-    float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
 
 }  // namespace quillory

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace quillory {
 
@@ -27,6 +28,15 @@ xcb_window_t ScreenRootWindow(xcb_connection_t* c)
     for (int i = 0; i < screen && it.rem > 1; ++i)
         xcb_screen_next(&it);
     return it.data->root;
+}
+
+xcb_atom_t InternAtom(xcb_connection_t* c, const char* name)
+{
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
+    return atom;
 }
 
 bool SendClientMessage(xcb_connection_t* c, xcb_window_t destination, std::uint32_t eventMask, xcb_window_t window,

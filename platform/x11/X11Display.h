@@ -15,6 +15,9 @@ xcb_connection_t* QtX11Connection();
 // The root window of the screen that DISPLAY names.
 xcb_window_t ScreenRootWindow(xcb_connection_t* c);
 
+// The atom of this name, interned (one round trip).
+xcb_atom_t InternAtom(xcb_connection_t* c, const char* name);
+
 // Sends a 32-bit client message and waits for the server to accept it.
 bool SendClientMessage(xcb_connection_t* c, xcb_window_t destination, std::uint32_t eventMask, xcb_window_t window,
                        xcb_atom_t type, std::initializer_list<std::uint32_t> data);

@@ -3,21 +3,11 @@
 #include "platform/x11/X11Display.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 namespace quillory {
 
 namespace {
-
-xcb_atom_t NetWmPid(xcb_connection_t* c)
-{
-    static const char name[] = "_NET_WM_PID";
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, std::strlen(name), name), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return atom;
-}
 
 std::vector<xcb_window_t> Children(xcb_connection_t* c, xcb_window_t window)
 {
@@ -76,7 +66,7 @@ quint64 FindShownWindowOfProcess(qint64 pid)
     // A window manager keeps each window in a frame of its own, a level or
     // two below the root.
     constexpr int kFrameDepth = 3;
-    return FindBelow(c, ScreenRootWindow(c), NetWmPid(c), pid, kFrameDepth);
+    return FindBelow(c, ScreenRootWindow(c), InternAtom(c, "_NET_WM_PID"), pid, kFrameDepth);
 }
 
 }  // namespace quillory

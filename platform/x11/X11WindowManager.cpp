@@ -3,7 +3,6 @@
 #include "platform/x11/X11Display.h"
 
 #include <cstdlib>
-#include <cstring>
 
 namespace quillory {
 
@@ -16,20 +15,11 @@ constexpr std::uint32_t kAddState = 1;
 // window manager doesn't refuse it as focus stealing.
 constexpr std::uint32_t kSourcePager = 2;
 
-xcb_atom_t Atom(xcb_connection_t* c, const char* name)
-{
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return atom;
-}
-
 // The desktop on the screen, or every desktop where the window manager has none.
 std::uint32_t CurrentDesktop(xcb_connection_t* c)
 {
     xcb_get_property_reply_t* reply = xcb_get_property_reply(
-        c, xcb_get_property(c, 0, ScreenRootWindow(c), Atom(c, "_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL, 0, 1),
+        c, xcb_get_property(c, 0, ScreenRootWindow(c), InternAtom(c, "_NET_CURRENT_DESKTOP"), XCB_ATOM_CARDINAL, 0, 1),
         nullptr);
     std::uint32_t desktop = kAllDesktops;
     if (reply && reply->format == 32 && xcb_get_property_value_length(reply) == 4)
@@ -42,7 +32,7 @@ std::uint32_t CurrentDesktop(xcb_connection_t* c)
 // a shown one is moved by the window manager at the client message.
 void MoveToDesktop(xcb_connection_t* c, xcb_window_t window, std::uint32_t desktop)
 {
-    const xcb_atom_t netWmDesktop = Atom(c, "_NET_WM_DESKTOP");
+    const xcb_atom_t netWmDesktop = InternAtom(c, "_NET_WM_DESKTOP");
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, netWmDesktop, XCB_ATOM_CARDINAL, 32, 1, &desktop);
     AskWindowManager(c, window, netWmDesktop, {desktop, kSourcePager});
 }
@@ -55,14 +45,16 @@ void BringBackToScreen(quint64 window)
     if (!c || window > 0xFFFFFFFFu)
         return;
     const auto id = static_cast<xcb_window_t>(window);
-    const xcb_atom_t netWmState = Atom(c, "_NET_WM_STATE");
+    const xcb_atom_t netWmState = InternAtom(c, "_NET_WM_STATE");
+    AskWindowManager(
+        c, id, netWmState,
+        {kRemoveState, InternAtom(c, "_NET_WM_STATE_SHADED"), InternAtom(c, "_NET_WM_STATE_HIDDEN"), kSourcePager});
     AskWindowManager(c, id, netWmState,
-                     {kRemoveState, Atom(c, "_NET_WM_STATE_SHADED"), Atom(c, "_NET_WM_STATE_HIDDEN"), kSourcePager});
-    AskWindowManager(c, id, netWmState, {kRemoveState, Atom(c, "_NET_WM_STATE_BELOW"), XCB_ATOM_NONE, kSourcePager});
+                     {kRemoveState, InternAtom(c, "_NET_WM_STATE_BELOW"), XCB_ATOM_NONE, kSourcePager});
     const std::uint32_t desktop = CurrentDesktop(c);
     if (desktop != kAllDesktops)
         MoveToDesktop(c, id, desktop);
-    AskWindowManager(c, id, Atom(c, "_NET_ACTIVE_WINDOW"), {kSourcePager, XCB_CURRENT_TIME, XCB_WINDOW_NONE});
+    AskWindowManager(c, id, InternAtom(c, "_NET_ACTIVE_WINDOW"), {kSourcePager, XCB_CURRENT_TIME, XCB_WINDOW_NONE});
     xcb_flush(c);
 }
 
@@ -73,8 +65,8 @@ void ShowOnEveryDesktop(quint64 window)
         return;
     const auto id = static_cast<xcb_window_t>(window);
     MoveToDesktop(c, id, kAllDesktops);
-    AskWindowManager(c, id, Atom(c, "_NET_WM_STATE"),
-                     {kAddState, Atom(c, "_NET_WM_STATE_STICKY"), XCB_ATOM_NONE, kSourcePager});
+    AskWindowManager(c, id, InternAtom(c, "_NET_WM_STATE"),
+                     {kAddState, InternAtom(c, "_NET_WM_STATE_STICKY"), XCB_ATOM_NONE, kSourcePager});
     xcb_flush(c);
 }
 

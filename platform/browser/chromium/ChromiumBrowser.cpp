@@ -1,7 +1,6 @@
 #include "platform/browser/chromium/ChromiumBrowser.h"
 
 #include "platform/ProcessWindows.h"
-#include "platform/Twips.h"
 #include "platform/browser/AddressUrl.h"
 #include "platform/browser/chromium/PageKeys.h"
 
@@ -34,7 +33,7 @@ QJsonObject NetworkConditions(bool offline)
 
 }  // namespace
 
-ChromiumBrowser::ChromiumBrowser(QWidget* parent) : QWidget(parent), windowSearch_(new QTimer(this))
+ChromiumBrowser::ChromiumBrowser(QWidget* parent) : TwipsPlacedWidget(parent), windowSearch_(new QTimer(this))
 {
     setFocusPolicy(Qt::StrongFocus);
     connect(&pipe_, &DevToolsPipe::Event, this, &ChromiumBrowser::OnEvent);
@@ -227,35 +226,6 @@ void ChromiumBrowser::StartPendingNavigation()
         return;
     hasPendingUrl_ = false;
     pipe_.Send(QStringLiteral("Page.navigate"), {{"url", AddressUrl(pendingUrl_).toString()}}, pageSession_);
-}
-
-void ChromiumBrowser::setLeft(float twips)
-{
-    left_ = twips;
-    ApplyGeometry();
-}
-
-void ChromiumBrowser::setTop(float twips)
-{
-    top_ = twips;
-    ApplyGeometry();
-}
-
-void ChromiumBrowser::setWidth(float twips)
-{
-    width_ = twips;
-    ApplyGeometry();
-}
-
-void ChromiumBrowser::setHeight(float twips)
-{
-    height_ = twips;
-    ApplyGeometry();
-}
-
-void ChromiumBrowser::ApplyGeometry()
-{
-    setGeometry(TwipsRect(left_, top_, width_, height_));
 }
 
 }  // namespace quillory

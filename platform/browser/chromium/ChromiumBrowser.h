@@ -8,10 +8,12 @@
 
 #include "platform/browser/chromium/DevToolsPipe.h"
 
+#include "platform/TwipsPlacedWidget.h"
 #include <QSet>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariant>
+
 #include <QWidget>
 
 #include <memory>
@@ -21,7 +23,7 @@ class QWindow;
 
 namespace quillory {
 
-class ChromiumBrowser : public QWidget {
+class ChromiumBrowser : public TwipsPlacedWidget {
     Q_OBJECT
 public:
     // Starts the browser. Its site data lives in a folder of the visitor's
@@ -46,16 +48,6 @@ public:
     // taken the setting.
     void setOffline(bool offline);
     bool Offline() const { return offline_; }
-
-    // Position and size in twips within the parent's client area.
-    float Left() const { return left_; }
-    float Top() const { return top_; }
-    float Width() const { return width_; }
-    float Height() const { return height_; }
-    void setLeft(float twips);
-    void setTop(float twips);
-    void setWidth(float twips);
-    void setHeight(float twips);
 
     // The browser process, for its end to be seen to.
     qint64 BrowserProcessId() const { return pipe_.ProcessId(); }
@@ -84,7 +76,6 @@ private:
     void TakeWindow();
     void SendNetworkConditions(const QString& session);
     void StartPendingNavigation();
-    void ApplyGeometry();
 
     std::unique_ptr<QTemporaryDir> siteData_;
     DevToolsPipe pipe_;
@@ -101,7 +92,6 @@ private:
     int conditionsUnanswered_ = 0;
     QString pendingUrl_;
     bool hasPendingUrl_ = false;
-    float left_ = 0, top_ = 0, width_ = 0, height_ = 0;
 };
 
 }  // namespace quillory
