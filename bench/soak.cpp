@@ -32,7 +32,6 @@
 #include "platform/User32Provider.h"
 #include "platform/browser/BrowserProfile.h"
 #include "platform/browser/EngineEnvironment.h"
-#include "platform/browser/WebBrowser.h"
 #include "presentation/frmBrowser.h"
 #include "startup/modInitialise.h"
 
@@ -284,12 +283,11 @@ public:
     {
         ReplaceSystemUser32(realUser32 ? nullptr : &recording_);
         clock_.start();
-        QObject::connect(form_.webBrowser, &WebBrowser::NavigateComplete2, [this](QObject*, const QVariant& url) {
+        QObject::connect(&form_, &FrmBrowser::NavigateComplete, [this](const QString& url) {
             if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
                 std::fprintf(stderr, "%lld ms NavigateComplete2 %s\n",
-                             static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000),
-                             qPrintable(url.toString()));
-            if (url.toString() == home_) {
+                             static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000), qPrintable(url));
+            if (url == home_) {
                 ++homeCompletes;
                 homeCompleteAt = clock_.nsecsElapsed();
             }
@@ -339,7 +337,7 @@ private:
     // The reset gives the control a new page for each visitor: follow it.
     void AttachToPage()
     {
-        QWebEnginePage* current = form_.webBrowser->findChild<QWebEngineView*>()->page();
+        QWebEnginePage* current = form_.findChild<QWebEngineView*>()->page();
         if (current == page_)
             return;
         page_ = current;
@@ -398,7 +396,7 @@ int ResetLatency(const BenchServer& server, int rounds)
     for (int i = 0; i < rounds; ++i) {
         // A visitor went elsewhere; then the idle time runs out.
         const qint64 before = w.Now();
-        w.Form().webBrowser->Navigate(other);
+        w.Form().Navigate(other);
         if (!WaitFor([&] { return w.otherLoadAt > before; }, 15000)) {
             ++failures;
             continue;
@@ -482,7 +480,7 @@ long SettledPss(Watched& w, const QString& home)
     w.paused = true;
     PresentationSettings.MinDelay = kNoReset;
     const qint64 since = w.Now();
-    w.Form().webBrowser->Navigate(home);
+    w.Form().Navigate(home);
     w.WaitForHome(since, 30000);
     Wait(3000);
     const long pss = TreePssKiB();
@@ -517,7 +515,7 @@ int Soak(const BenchServer& server, long long count, int tickMs, bool interrupt,
     long long stalls = 0, lockLost = 0, popupsLeft = 0, promptsLeft = 0;
     long long nextMark = std::min<long long>(100, count);
     long long lastDetour = -1, popupsAsked = 0, promptsShown = 0;
-    QObject::connect(w.Form().webBrowser, &WebBrowser::NewWindow2, [&] { ++popupsAsked; });
+    QObject::connect(&w.Form(), &FrmBrowser::NewWindowAsked, [&] { ++popupsAsked; });
     const auto popups = [] {
         int open = 0;
         for (QWidget* window : QApplication::topLevelWidgets())

@@ -3,7 +3,7 @@
 
 #include "exit/frmPassword.h"
 #include "platform/ResumeOnError.h"
-#include "platform/browser/WebBrowser.h"
+#include "platform/browser/BrowserControl.h"
 #include "presentation/Renewal.h"
 #include "presentation/frmBrowser.h"
 #include "startup/NumberText.h"

@@ -9,7 +9,6 @@
 #include "platform/User32Provider.h"
 #include "platform/WindowHandover.h"
 #include "platform/browser/BrowserProfile.h"
-#include "platform/browser/WebBrowser.h"
 #include "presentation/frmBrowser.h"
 #include "startup/modInitialise.h"
 
@@ -157,7 +156,7 @@ private:
 // new empty page until the homepage is drawn over it.
 bool BrowserShowsOneColour(FrmBrowser& form)
 {
-    const QImage shown = form.webBrowser->grab().toImage();
+    const QImage shown = form.BrowserPicture();
     if (shown.isNull())
         return false;
     const QRgb first = shown.pixel(0, 0);
@@ -175,7 +174,7 @@ bool BrowserShowsOneColour(FrmBrowser& form)
 void WhenDrawn(FrmBrowser& form, const std::function<void()>& then, int waitedMs = 0)
 {
     QTimer::singleShot(waitedMs == 0 ? kSettleMs : 100, &form, [&form, then, waitedMs] {
-        if (waitedMs < kDrawnWaitMs && form.webBrowser && BrowserShowsOneColour(form))
+        if (waitedMs < kDrawnWaitMs && BrowserShowsOneColour(form))
             return WhenDrawn(form, then, waitedMs + 100);
         then();
     });
@@ -312,7 +311,7 @@ void AtIdleReset(FrmBrowser& form)
     static std::optional<qint64> settled;
     static bool due = false;  // the handover waits for the homepage
     const qint64 bound = BoundKiB();
-    if (bound == 0 || due || !form.webBrowser)
+    if (bound == 0 || due || form.BrowserClosed())
         return;
     const std::optional<qint64> now = TreeMemoryKiB(QCoreApplication::applicationPid());
     if (!now)
@@ -333,7 +332,7 @@ void AtIdleReset(FrmBrowser& form)
     // page.
     form.tmrTimeout->stop();
     auto* once = new QObject(&form);
-    QObject::connect(form.webBrowser, &WebBrowser::DocumentComplete, once, [once, &form] {
+    QObject::connect(&form, &FrmBrowser::DocumentComplete, once, [once, &form] {
         once->deleteLater();
         WhenDrawn(form, [&form] { (new Handover(form))->Start(); });
     });
@@ -363,7 +362,7 @@ bool TakeOver()
     // No reset replaces the homepage before it is raised over the picture.
     form.tmrTimeout->stop();
     auto* once = new QObject(&form);
-    QObject::connect(form.webBrowser, &WebBrowser::DocumentComplete, once, [once, &form, channel] {
+    QObject::connect(&form, &FrmBrowser::DocumentComplete, once, [once, &form, channel] {
         once->deleteLater();
         WhenDrawn(form, [channel] { Arrive(channel); });
     });

@@ -2,7 +2,7 @@
 // they are added, removed or resized while the kiosk runs.
 
 #include "platform/Twips.h"
-#include "platform/browser/WebBrowser.h"
+#include "platform/browser/BrowserControl.h"
 #include "presentation/frmBrowser.h"
 
 #include <QGuiApplication>

@@ -5,7 +5,8 @@
 #include "platform/Twips.h"
 #include "platform/User32Provider.h"
 #include "platform/WindowManager.h"
-#include "platform/browser/WebBrowser.h"
+#include "platform/browser/BrowserControl.h"
+#include "platform/browser/BrowserEngine.h"
 #include "presentation/CloseBrowserWindows.h"
 #include "startup/modInitialise.h"
 
@@ -26,7 +27,7 @@ const char kCaption[] = "Quillory";
 
 FrmBrowser::FrmBrowser(int timerInterval)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
-      webBrowser(new WebBrowser(this)),
+      webBrowser(CreatePresentationBrowser(this)),
       tmrTimeout(new QTimer(this))
 {
     setObjectName(QStringLiteral("frmBrowser"));
@@ -42,8 +43,13 @@ FrmBrowser::FrmBrowser(int timerInterval)
     WatchStripBehindPopups();
     tmrTimeout->setInterval(timerInterval);
     connect(tmrTimeout, &QTimer::timeout, this, &FrmBrowser::tmrTimeout_Timer);
-    connect(webBrowser, &WebBrowser::NewWindow2, this, &FrmBrowser::webBrowser_NewWindow2);
-    connect(webBrowser, &WebBrowser::NavigateComplete2, this, &FrmBrowser::webBrowser_NavigateComplete2);
+    connect(webBrowser, &BrowserControl::NewWindow2, this, &FrmBrowser::webBrowser_NewWindow2);
+    connect(webBrowser, &BrowserControl::NavigateComplete2, this, &FrmBrowser::webBrowser_NavigateComplete2);
+    connect(webBrowser, &BrowserControl::NewWindow2, this, &FrmBrowser::NewWindowAsked);
+    connect(webBrowser, &BrowserControl::NavigateComplete2, this,
+            [this](QObject*, const QVariant& url) { emit NavigateComplete(url.toString()); });
+    connect(webBrowser, &BrowserControl::DocumentComplete, this,
+            [this](QObject*, const QVariant& url) { emit DocumentComplete(url.toString()); });
 }
 
 void FrmBrowser::Show()
@@ -65,6 +71,17 @@ void FrmBrowser::CloseBrowser()
 {
     delete webBrowser;
     webBrowser = nullptr;
+}
+
+void FrmBrowser::Navigate(const QString& url)
+{
+    if (webBrowser)
+        webBrowser->Navigate(url);
+}
+
+QImage FrmBrowser::BrowserPicture() const
+{
+    return webBrowser ? webBrowser->Picture() : QImage();
 }
 
 void FrmBrowser::Form_Load()

@@ -4,6 +4,7 @@
 
 #include "platform/Boolean.h"
 
+#include <QImage>
 #include <QVariant>
 #include <QWidget>
 #include <cstdint>
@@ -13,7 +14,7 @@ class QTimer;
 
 namespace quillory {
 
-class WebBrowser;
+class BrowserControl;
 
 class FrmBrowser : public QWidget {
     Q_OBJECT
@@ -29,6 +30,11 @@ public:
     // Ends the browser control, with the visitor's windows, so that the
     // engine writes out its disk cache; the window stays, black.
     void CloseBrowser();
+    // Sends the browser to a URL, as a link the visitor follows would.
+    void Navigate(const QString& url);
+    // What the browser control shows now; null once the browser is closed.
+    QImage BrowserPicture() const;
+    bool BrowserClosed() const { return webBrowser == nullptr; }
 
     // The outer rectangle in twips.
     float Left() const;
@@ -41,7 +47,7 @@ public:
     // The exit prompt was shown from the hot corner and no reset has hidden it since.
     Boolean PasswordShown = False;
 
-    WebBrowser* webBrowser;
+    BrowserControl* webBrowser;
     QTimer* tmrTimeout;
 
     void Form_Load();
@@ -53,6 +59,14 @@ public:
     void Form_MouseMove(std::int16_t Button, std::int16_t Shift, float X, float Y);
     // Lets the hot corner's press through while a page's list is open.
     void WatchStripBehindPopups();
+
+signals:
+    // A navigation of the page or of one of its frames has completed.
+    void NavigateComplete(const QString& url);
+    // The page shown has finished loading, or ended on an error page.
+    void DocumentComplete(const QString& url);
+    // A page asked for a new window.
+    void NewWindowAsked();
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -60,13 +60,13 @@ inline QStringList CompletedUrls(const QSignalSpy& completed)
 }
 
 // Waits until the control reports a completed navigation to `url`.
-inline bool WaitForCompletion(quillory::WebBrowser* browser, const QString& url, int timeout = 15000)
+inline bool WaitForCompletion(quillory::BrowserControl* browser, const QString& url, int timeout = 15000)
 {
-    QSignalSpy completed(browser, &quillory::WebBrowser::NavigateComplete2);
+    QSignalSpy completed(browser, &quillory::BrowserControl::NavigateComplete2);
     return QTest::qWaitFor([&] { return CompletedUrls(completed).contains(url); }, timeout);
 }
 
-inline QWebEngineView* ViewOf(const quillory::WebBrowser* browser)
+inline QWebEngineView* ViewOf(const quillory::BrowserControl* browser)
 {
     return browser->findChild<QWebEngineView*>();
 }

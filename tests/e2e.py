@@ -12,6 +12,8 @@ import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 BINARY = None
+# The engine the kiosks draw their pages with (QUILLORY_ENGINE, as the program reads it).
+ENGINE = os.environ.get("QUILLORY_ENGINE") or "qtwebengine"
 HOME_GREEN = (0x2A, 0x7D, 0x2A)  # the background of pages/home.html
 NEXT_BLUE = (0x2A, 0x2A, 0x7D)  # the background of pages/next.html; a link of pages/visitor.html
 VISITED_RED = (0x7D, 0x2A, 0x2A)  # the same link once visited
@@ -83,6 +85,8 @@ class KioskCase(unittest.TestCase):
         for kiosk in self.kiosks:
             kiosk.end(signal.SIGKILL)
         self.server.stop()
+        # A browser process outlives a killed kiosk by the moment it takes to end.
+        self.assertTrue(wait_for(lambda: not processes_using(self.cache.name), timeout=10), "a browser stayed")
         self.cache.cleanup()
 
     def start(self, command_line_words, extra_env=None):
@@ -96,6 +100,8 @@ class KioskCase(unittest.TestCase):
         kiosk = self.start([self.server.url(page).removeprefix("http://") + "," + options], extra_env)
         self.assertTrue(wait_for(lambda: "/" + page in self.server.seen()), "homepage never requested")
         self.assertTrue(wait_for(lambda: shows(HOME_GREEN)), "homepage not shown")
+        if ENGINE == "chromium":  # the browser is given the kiosk's cache folder
+            self.assertTrue(processes_using(self.cache.name, "--remote-debugging-pipe"), "no Chromium runs")
         return kiosk
 
     def assert_locked(self, timeout=5):
@@ -231,7 +237,44 @@ def renderers(kiosk):
     return [pid for _, pid in sorted(r for _, zygote in children(kiosk.process.pid) for r in children(zygote))]
 
 
+def processes_using(folder, switch=""):
+    """The processes with this folder in their command line or environment (a
+    kiosk given it as its cache folder, and every process of its browser), and
+    with this switch in their command line."""
+    found = []
+    for entry in os.listdir("/proc"):
+        try:
+            with open(f"/proc/{entry}/cmdline", "rb") as cmdline, open(f"/proc/{entry}/environ", "rb") as environ:
+                words = cmdline.read()
+                if folder.encode() in words + environ.read() and switch.encode() in words:
+                    found.append(int(entry))
+        except (OSError, ValueError):
+            continue
+    return found
+
+
 def window_property(window, name):
     """What xprop prints of one property of a window, or of the root window for "root"."""
     which = ["-root"] if window == "root" else ["-id", window]
     return subprocess.run(["xprop"] + which + [name], capture_output=True, text=True).stdout
+
+
+class MapWatch:
+    """The root's children mapped and unmapped meanwhile, from x11_window_helper watch."""
+
+    def __init__(self, seconds):
+        self.process = subprocess.Popen([os.environ["QUILLORY_X11_HELPER"], "watch", str(seconds)],
+                                        stdout=subprocess.PIPE, text=True)
+        self.process.stdout.readline()  # "watching": the events are selected
+
+    def mapped_times(self):
+        """Once the watch is over: {window: milliseconds mapped}, None for a window still mapped."""
+        out, _ = self.process.communicate(timeout=60)
+        mapped, times = {}, {}
+        for what, window, at in (line.split() for line in out.splitlines()):
+            if what == "map":
+                mapped[window] = float(at)
+                times[window] = None
+            elif window in mapped:
+                times[window] = float(at) - mapped.pop(window)
+        return times

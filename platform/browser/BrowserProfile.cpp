@@ -49,7 +49,7 @@ QString NewProfileName()
 QWebEngineProfile* CreateVisitorProfile()
 {
     if (runFolder.isEmpty()) {
-        runFolder = CreateSiteDataFolder();
+        runFolder = SiteDataFolderOfRun();
         RemoveProfileFoldersOfEarlierRuns();
     }
     // Each visitor's site data goes into a folder of its own within the run's.
@@ -78,6 +78,8 @@ void ReleaseVisitorProfile(QWebEngineProfile* visitors)
     delete visitors;
     // The engine may still be closing files in the folders of profiles
     // deleted earlier; what it wrote there since goes now.
+    if (runFolder.isEmpty())
+        return;
     const QDir run(runFolder);
     for (const QString& name : run.entryList({QStringLiteral("visitor-*")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
         if (!liveFolders.contains(QDir::cleanPath(run.filePath(name))))

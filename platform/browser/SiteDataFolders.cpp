@@ -39,8 +39,10 @@ void RemoveFoldersOfEndedRuns()
 
 }  // namespace
 
-QString CreateSiteDataFolder()
+QString SiteDataFolderOfRun()
 {
+    if (runFolder)
+        return runFolder->isValid() ? runFolder->path() : QString();
     RemoveFoldersOfEndedRuns();
     runFolder = std::make_unique<QTemporaryDir>(QDir::tempPath() + QLatin1Char('/') + kFolderPrefix +
                                                 QStringLiteral("XXXXXX"));

@@ -8,9 +8,10 @@
 
 namespace quillory {
 
-// Removes the site-data folders of runs that are no longer alive, then makes
-// and locks this run's folder; returns its path (empty if none could be made).
-QString CreateSiteDataFolder();
+// This run's folder, made and locked on first use, once the site-data
+// folders of runs that are no longer alive are removed; empty if none could
+// be made.
+QString SiteDataFolderOfRun();
 
 // Removes this run's folder and lets its lock go.
 void RemoveSiteDataFolder();

@@ -23,7 +23,7 @@
 namespace quillory {
 
 WebBrowser::WebBrowser(QWidget* parent, Visits visits)
-    : TwipsPlacedWidget(parent),
+    : BrowserControl(parent),
       visit_(std::make_unique<Visit>()),
       visits_(visits)
 {

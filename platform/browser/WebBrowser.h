@@ -1,18 +1,9 @@
 #pragma once
-// The browser control: a web view that the program places in twips, sends to
-// URLs, switches to cache-only reading, and that raises two events: before a
-// page opens a new window, and after every completed navigation of the page
-// or of any of its frames.
+// The browser control on Qt WebEngine: the page in a web view of the
+// program's own, the next visitor's page waiting in a profile of its own.
 
-#include "platform/Boolean.h"
-
+#include "platform/browser/BrowserControl.h"
 #include "platform/browser/Visit.h"
-
-#include "platform/TwipsPlacedWidget.h"
-#include <QString>
-#include <QVariant>
-
-#include <QWidget>
 
 #include <memory>
 
@@ -20,7 +11,7 @@ class QWebEnginePage;
 
 namespace quillory {
 
-class WebBrowser : public TwipsPlacedWidget {
+class WebBrowser : public BrowserControl {
     Q_OBJECT
 public:
     // A control for one visit only (the About box's) makes no visit in
@@ -29,33 +20,10 @@ public:
     explicit WebBrowser(QWidget* parent, Visits visits = Visits::OneAfterAnother);
     ~WebBrowser() override;
 
-    // Starts loading a URL or a file path and returns at once.
-    void Navigate(const QString& url);
-
-    // Forgets the visitor: closes the windows the page opened, and gives the
-    // control a new page in a new profile, so that no site data, back/forward
-    // list or visited link of the last visitor is left; the clipboard and the
-    // selection are emptied where the program holds them. The offline mode
-    // and the disk cache stay. Navigate afterwards.
-    void ForgetVisitor();
-
-    // True: pages come only from the disk cache and no request leaves the
-    // machine. Navigations asked for meanwhile wait until the engine has
-    // taken the setting.
-    void setOffline(bool offline);
-    bool Offline() const;
-
-signals:
-    // A page asks for a new window, which does not exist yet. Setting *Cancel
-    // to True stops it; otherwise it opens as a window of its own, titled
-    // with the page's title and the browser-window marker.
-    void NewWindow2(QObject** ppDisp, Boolean* Cancel);
-    // A navigation of the page or one of its frames has completed, also for
-    // the same URL again and for a load that ended on an error page.
-    void NavigateComplete2(QObject* pDisp, const QVariant& URL);
-    // The page has finished loading, with its frames and images, or ended on
-    // an error page.
-    void DocumentComplete(QObject* pDisp, const QVariant& URL);
+    void Navigate(const QString& url) override;
+    void ForgetVisitor() override;
+    void setOffline(bool offline) override;
+    bool Offline() const override;
 
 private:
     void StartVisit();

@@ -8,4 +8,12 @@ quint64 FindShownWindowOfProcess(qint64)
     return 0;
 }
 
+void HoldWindowWithin(quint64, quint64, const QRect&)
+{
+}
+
+void FocusWindow(quint64)
+{
+}
+
 }  // namespace quillory

@@ -2,14 +2,16 @@
 
 #include "platform/ProcessWindows.h"
 #include "platform/browser/AddressUrl.h"
+#include "platform/browser/SiteDataFolders.h"
 #include "platform/browser/chromium/PageKeys.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
-#include <QWindow>
 
 #include <unistd.h>
 
@@ -24,6 +26,13 @@ const QString kBrowser = QStringLiteral("/usr/bin/chromium");
 // navigation of the control's.
 const QString kStartPage = QStringLiteral("data:text/html,");
 constexpr int kWindowSearchStepMs = 20;
+// A window manager that managed the window before it was taken lets it go,
+// and may hide it as it does, a moment later: the window is held in place
+// for a while after.
+constexpr int kWindowHoldStepMs = 100;
+constexpr int kWindowHoldSteps = 50;
+constexpr int kStartEntryRetryMs = 20;
+constexpr int kStartEntryTries = 100;
 constexpr int kWindowSearchSteps = 750;  // 15 s
 
 QJsonObject NetworkConditions(bool offline)
@@ -33,13 +42,24 @@ QJsonObject NetworkConditions(bool offline)
 
 }  // namespace
 
-ChromiumBrowser::ChromiumBrowser(QWidget* parent) : TwipsPlacedWidget(parent), windowSearch_(new QTimer(this))
+ChromiumBrowser::ChromiumBrowser(QWidget* parent)
+    : BrowserControl(parent),
+      windowSearch_(new QTimer(this)),
+      holder_(new QWidget(this)),
+      keys_(new QWidget(this))
 {
     setFocusPolicy(Qt::StrongFocus);
     connect(&pipe_, &DevToolsPipe::Event, this, &ChromiumBrowser::OnEvent);
     // A browser that dies takes its window along; the next visitor gets a new one.
     connect(&pipe_, &DevToolsPipe::Ended, this, &ChromiumBrowser::EndBrowser);
-    windowSearch_->setInterval(kWindowSearchStepMs);
+    // The browser's window goes into a window of the holder's; the keyboard
+    // focus stays in a window beside it, through which keys come to the
+    // control wherever the pointer is.
+    holder_->setAttribute(Qt::WA_NativeWindow);
+    keys_->setAttribute(Qt::WA_NativeWindow);
+    keys_->setGeometry(0, 0, 1, 1);
+    keys_->installEventFilter(this);
+    keys_->lower();
     connect(windowSearch_, &QTimer::timeout, this, &ChromiumBrowser::TakeWindow);
     StartBrowser();
 }
@@ -49,9 +69,15 @@ ChromiumBrowser::~ChromiumBrowser()
     EndBrowser();
 }
 
+bool ChromiumBrowser::IsInstalled()
+{
+    return QFileInfo(kBrowser).isExecutable();
+}
+
 void ChromiumBrowser::StartBrowser()
 {
-    siteData_ = std::make_unique<QTemporaryDir>();
+    // Within the run's site-data folder: a later run removes what a killed one left.
+    siteData_ = std::make_unique<QTemporaryDir>(SiteDataFolderOfRun() + QStringLiteral("/chromium-XXXXXX"));
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/chromium");
     QStringList arguments{
         QStringLiteral("--no-first-run"),
@@ -64,12 +90,16 @@ void ChromiumBrowser::StartBrowser()
     // As root the browser starts only with its sandbox off, as Qt's engine.
     if (::geteuid() == 0)
         arguments << QStringLiteral("--no-sandbox");
-    if (!pipe_.Start(kBrowser, arguments))
+    // What the browser keeps in temporary files goes with the visit too.
+    if (!pipe_.Start(kBrowser, arguments, {QStringLiteral("TMPDIR=") + siteData_->path()}))
         return;
-    // The app window's page is announced once it exists.
-    pipe_.Send(QStringLiteral("Target.setDiscoverTargets"), {{"discover", true}});
+    // Every page the browser opens comes attached, and waits: the app
+    // window's page, which is the control's, and any window a page opens,
+    // which may then be closed before it has loaded anything.
+    pipe_.Send(QStringLiteral("Target.setAutoAttach"),
+               {{"autoAttach", true}, {"waitForDebuggerOnStart", true}, {"flatten", true}});
     windowSearchSteps_ = 0;
-    windowSearch_->start();
+    windowSearch_->start(kWindowSearchStepMs);
     dropStartEntry_ = true;
 }
 
@@ -79,10 +109,7 @@ void ChromiumBrowser::EndBrowser()
 {
     windowSearch_->stop();
     pipe_.Stop();
-    delete container_;
-    container_ = nullptr;
-    browserWindow_ = nullptr;
-    attaching_ = false;
+    browserWindow_ = 0;
     pageSession_.clear();
     sessions_.clear();
     pageUrl_.clear();
@@ -96,18 +123,26 @@ void ChromiumBrowser::ForgetVisitor()
     StartBrowser();
 }
 
-void ChromiumBrowser::AttachToPage(const QString& targetId)
+void ChromiumBrowser::FollowPage(const QString& session)
 {
-    pipe_.Send(QStringLiteral("Target.attachToTarget"), {{"targetId", targetId}, {"flatten", true}}, {},
-               [this](const QJsonObject& result, const QString& error) {
-                   if (!error.isEmpty())
-                       return;
-                   pageSession_ = result.value(QLatin1String("sessionId")).toString();
-                   // The page takes the keys the control passes on as though
-                   // its window had the focus, which the program's keeps.
-                   pipe_.Send(QStringLiteral("Emulation.setFocusEmulationEnabled"), {{"enabled", true}}, pageSession_);
-                   Follow(pageSession_);
-               });
+    pageSession_ = session;
+    // The page takes the keys the control passes on as though its window had
+    // the focus, which the program's keeps.
+    pipe_.Send(QStringLiteral("Emulation.setFocusEmulationEnabled"), {{"enabled", true}}, pageSession_);
+    Follow(pageSession_);
+}
+
+// A page asked for a window, which the browser made and holds before it
+// loads anything: a window refused goes at once, empty.
+void ChromiumBrowser::OpenedWindow(const QString& session, const QString& targetId)
+{
+    QObject* ppDisp = nullptr;
+    Boolean Cancel = False;
+    emit NewWindow2(&ppDisp, &Cancel);
+    if (Cancel != False)
+        pipe_.Send(QStringLiteral("Target.closeTarget"), {{"targetId", targetId}});
+    else
+        pipe_.Send(QStringLiteral("Runtime.runIfWaitingForDebugger"), {}, session);
 }
 
 // Reports the navigations of a session's frames, with the network as the
@@ -125,12 +160,15 @@ void ChromiumBrowser::Follow(const QString& session)
 
 void ChromiumBrowser::OnEvent(const QString& method, const QJsonObject& params, const QString& session)
 {
-    if (method == QLatin1String("Target.targetCreated") && session.isEmpty()) {
+    if (method == QLatin1String("Target.attachedToTarget") && session.isEmpty()) {
+        const QString child = params.value(QLatin1String("sessionId")).toString();
         const QJsonObject target = params.value(QLatin1String("targetInfo")).toObject();
-        if (!attaching_ && target.value(QLatin1String("type")) == "page") {
-            attaching_ = true;
-            AttachToPage(target.value(QLatin1String("targetId")).toString());
-        }
+        if (target.value(QLatin1String("type")) != "page")  // a service worker, say: it goes on unwatched
+            pipe_.Send(QStringLiteral("Runtime.runIfWaitingForDebugger"), {}, child);
+        else if (pageSession_.isEmpty())
+            FollowPage(child);
+        else
+            OpenedWindow(child, target.value(QLatin1String("targetId")).toString());
     } else if (method == QLatin1String("Target.attachedToTarget") && sessions_.contains(session)) {
         const QString child = params.value(QLatin1String("sessionId")).toString();
         if (params.value(QLatin1String("targetInfo")).toObject().value(QLatin1String("type")) == "iframe")
@@ -147,11 +185,9 @@ void ChromiumBrowser::OnEvent(const QString& method, const QJsonObject& params, 
             return;
         if (mainFrame)
             pageUrl_ = url;
-        // The start page is no place to go back to: its entry goes once the
-        // first page has committed.
         if (mainFrame && dropStartEntry_) {
             dropStartEntry_ = false;
-            pipe_.Send(QStringLiteral("Page.resetNavigationHistory"), {}, pageSession_);
+            DropStartEntry();
         }
         emit NavigateComplete2(this, QVariant(url));
     } else if (method == QLatin1String("Page.loadEventFired") && session == pageSession_) {
@@ -159,28 +195,90 @@ void ChromiumBrowser::OnEvent(const QString& method, const QJsonObject& params, 
     }
 }
 
+// The start page is no place to go back to: its entry goes once the first
+// page's entry is the current one, which may be a moment after the page's
+// frame is reported navigated.
+void ChromiumBrowser::DropStartEntry(int tries)
+{
+
+    const QString session = pageSession_;
+    pipe_.Send(QStringLiteral("Page.getNavigationHistory"), {}, session,
+               [this, session, tries](const QJsonObject& result, const QString& error) {
+                   if (session != pageSession_)
+                       return;
+                   const QJsonArray entries = result.value(QLatin1String("entries")).toArray();
+                   const int current = result.value(QLatin1String("currentIndex")).toInt();
+                   const QString currentUrl = entries.at(current).toObject().value(QLatin1String("url")).toString();
+                   // While the page moves to the process of its new site,
+                   // the session answers that it has no page.
+                   if (!error.isEmpty() || currentUrl == kStartPage) {
+                       if (tries < kStartEntryTries)
+                           QTimer::singleShot(kStartEntryRetryMs, this, [this, tries] { DropStartEntry(tries + 1); });
+                       return;
+                   }
+                   if (entries.size() > 1)
+                       pipe_.Send(QStringLiteral("Page.resetNavigationHistory"), {}, session);
+               });
+}
+
 // The browser's window comes a moment after its process: once shown, it is
 // taken into the control, which keeps it to its own rectangle.
 void ChromiumBrowser::TakeWindow()
 {
-    const quint64 found = FindShownWindowOfProcess(pipe_.ProcessId());
-    if (!found) {
-        if (!pipe_.IsRunning() || ++windowSearchSteps_ >= kWindowSearchSteps)
-            windowSearch_->stop();
-        return;
+    if (!browserWindow_) {
+        browserWindow_ = FindShownWindowOfProcess(pipe_.ProcessId());
+        if (!browserWindow_) {
+            if (!pipe_.IsRunning() || ++windowSearchSteps_ >= kWindowSearchSteps)
+                windowSearch_->stop();
+            return;
+        }
+        windowSearchSteps_ = 0;
+        windowSearch_->start(kWindowHoldStepMs);
     }
-    windowSearch_->stop();
-    browserWindow_ = QWindow::fromWinId(static_cast<WId>(found));
-    container_ = QWidget::createWindowContainer(browserWindow_, this);
-    container_->setGeometry(rect());
-    container_->show();
+    HoldWindowWithin(browserWindow_, holder_->winId(), holder_->rect());
+    if (hasFocus() && isActiveWindow())
+        FocusWindow(keys_->winId());
+    if (++windowSearchSteps_ >= kWindowHoldSteps)
+        windowSearch_->stop();
 }
 
 void ChromiumBrowser::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (container_)
-        container_->setGeometry(rect());
+    holder_->setGeometry(rect());
+    if (browserWindow_)
+        HoldWindowWithin(browserWindow_, holder_->winId(), holder_->rect());
+}
+
+void ChromiumBrowser::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    FocusWindow(keys_->winId());
+}
+
+// The toolkit gives the focus to the top-level window as it becomes active,
+// which would let keys reach the browser's window below the pointer.
+void ChromiumBrowser::changeEvent(QEvent* event)
+{
+    BrowserControl::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && hasFocus())
+        FocusWindow(keys_->winId());
+}
+
+bool ChromiumBrowser::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == keys_ && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
+        keyPressEvent(static_cast<QKeyEvent*>(event));
+        return true;
+    }
+    return BrowserControl::eventFilter(watched, event);
+}
+
+QImage ChromiumBrowser::Picture()
+{
+    if (!browserWindow_ || !screen())
+        return {};
+    return screen()->grabWindow(winId()).toImage();
 }
 
 void ChromiumBrowser::keyPressEvent(QKeyEvent* event)

@@ -6,24 +6,20 @@
 // event after every completed navigation of the page or of any of its
 // frames, as the control on Qt WebEngine does.
 
+#include "platform/browser/BrowserControl.h"
 #include "platform/browser/chromium/DevToolsPipe.h"
 
-#include "platform/TwipsPlacedWidget.h"
 #include <QSet>
 #include <QString>
 #include <QTemporaryDir>
-#include <QVariant>
-
-#include <QWidget>
 
 #include <memory>
 
 class QTimer;
-class QWindow;
 
 namespace quillory {
 
-class ChromiumBrowser : public TwipsPlacedWidget {
+class ChromiumBrowser : public BrowserControl {
     Q_OBJECT
 public:
     // Starts the browser. Its site data lives in a folder of the visitor's
@@ -32,32 +28,22 @@ public:
     explicit ChromiumBrowser(QWidget* parent);
     ~ChromiumBrowser() override;
 
-    // Forgets the visitor: the browser ends, with every window the page
-    // opened, and a new one starts on a new site data folder, so that no
-    // cookie, storage, history or visited link of the last visitor is left.
-    // A browser that died comes back here too. The offline mode and the disk
-    // cache stay. Navigate afterwards.
-    void ForgetVisitor();
+    // Whether Debian's Chromium is there to be started.
+    static bool IsInstalled();
 
-    // Starts loading a URL or a file path and returns at once; a navigation
-    // asked for before the browser is ready starts once it is.
-    void Navigate(const QString& url);
-
-    // True: pages come only from the disk cache and no request leaves the
-    // machine. Navigations asked for meanwhile wait until the browser has
-    // taken the setting.
-    void setOffline(bool offline);
-    bool Offline() const { return offline_; }
+    // The browser ends, with every window the page opened, and a new one
+    // starts on a new site data folder. A browser that died comes back here
+    // too.
+    void ForgetVisitor() override;
+    // A navigation asked for before the browser is ready starts once it is.
+    void Navigate(const QString& url) override;
+    void setOffline(bool offline) override;
+    bool Offline() const override { return offline_; }
+    // The browser draws into a window of its own: the picture is the screen's.
+    QImage Picture() override;
 
     // The browser process, for its end to be seen to.
     qint64 BrowserProcessId() const { return pipe_.ProcessId(); }
-
-signals:
-    // A navigation of the page or one of its frames has completed, also for
-    // the same URL again and for a load that ended on an error page.
-    void NavigateComplete2(QObject* pDisp, const QVariant& URL);
-    // The page has finished loading, with its frames and images.
-    void DocumentComplete(QObject* pDisp, const QVariant& URL);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -66,28 +52,33 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     bool focusNextPrevChild(bool) override { return false; }
+    void focusInEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void StartBrowser();
     void EndBrowser();
-    void AttachToPage(const QString& targetId);
+    void FollowPage(const QString& session);
+    void OpenedWindow(const QString& session, const QString& targetId);
     void Follow(const QString& session);
     void OnEvent(const QString& method, const QJsonObject& params, const QString& session);
+    void DropStartEntry(int tries = 0);
     void TakeWindow();
     void SendNetworkConditions(const QString& session);
     void StartPendingNavigation();
 
     std::unique_ptr<QTemporaryDir> siteData_;
     DevToolsPipe pipe_;
-    bool attaching_ = false;
     QString pageSession_;
     QSet<QString> sessions_;  // the page's and its frames' in other processes
     QString pageUrl_;
     bool dropStartEntry_ = false;
-    QTimer* windowSearch_;
+    QTimer* windowSearch_;  // finds the browser's window, then holds it a while
     int windowSearchSteps_ = 0;
-    QWindow* browserWindow_ = nullptr;
-    QWidget* container_ = nullptr;
+    quint64 browserWindow_ = 0;
+    QWidget* holder_;
+    QWidget* keys_;
     bool offline_ = false;
     int conditionsUnanswered_ = 0;
     QString pendingUrl_;

@@ -29,7 +29,7 @@ constexpr int kEventsFd = 4;
 constexpr int kPollStepMs = 20;
 
 // The child's part between fork and exec: only calls that are safe there.
-[[noreturn]] void RunBrowser(int channel, pid_t parent, const char* program, char* const argv[])
+[[noreturn]] void RunBrowser(int channel, pid_t parent, const char* program, char* const argv[], char* const envp[])
 {
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (::getppid() != parent)  // the parent died before the line above
@@ -37,7 +37,7 @@ constexpr int kPollStepMs = 20;
     if (::dup2(channel, kCommandsFd) < 0 || ::dup2(channel, kEventsFd) < 0)
         ::_exit(1);
     ::closefrom(kEventsFd + 1);
-    ::execve(program, argv, environ);
+    ::execve(program, argv, envp);
     ::_exit(127);
 }
 
@@ -55,7 +55,7 @@ DevToolsPipe::~DevToolsPipe()
     Stop();
 }
 
-bool DevToolsPipe::Start(const QString& program, const QStringList& arguments)
+bool DevToolsPipe::Start(const QString& program, const QStringList& arguments, const QStringList& environment)
 {
     if (IsRunning())
         return false;
@@ -76,11 +76,25 @@ bool DevToolsPipe::Start(const QString& program, const QStringList& arguments)
     for (QByteArray& word : words)
         argv.push_back(word.data());
     argv.push_back(nullptr);
+    // The program's environment, with the variables given in its place.
+    QList<QByteArray> variables;
+    for (const QString& variable : environment)
+        variables << variable.toLocal8Bit();
+    for (char** inherited = environ; *inherited; ++inherited) {
+        const QByteArray variable(*inherited);
+        const QByteArray name = variable.left(variable.indexOf('=') + 1);
+        if (std::none_of(variables.begin(), variables.end(), [&](const QByteArray& v) { return v.startsWith(name); }))
+            variables << variable;
+    }
+    std::vector<char*> envp;
+    for (QByteArray& variable : variables)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
 
     const pid_t parent = ::getpid();
     const pid_t pid = childEnd < 0 ? -1 : ::fork();
     if (pid == 0)
-        RunBrowser(childEnd, parent, path.constData(), argv.data());
+        RunBrowser(childEnd, parent, path.constData(), argv.data(), envp.data());
     if (childEnd >= 0)
         ::close(childEnd);
     if (pid < 0) {

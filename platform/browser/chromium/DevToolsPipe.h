@@ -27,10 +27,11 @@ public:
     // Ends the browser, as Stop does.
     ~DevToolsPipe() override;
 
-    // Starts the program with these arguments and the pipe's switch. The
-    // browser gets SIGTERM should this process die first, so that a killed
-    // kiosk leaves no browser behind. False when it cannot be started.
-    bool Start(const QString& program, const QStringList& arguments);
+    // Starts the program with these arguments and the pipe's switch, and
+    // these NAME=value variables in its environment. The browser gets SIGTERM
+    // should this process die first, so that a killed kiosk leaves no browser
+    // behind. False when it cannot be started.
+    bool Start(const QString& program, const QStringList& arguments, const QStringList& environment = {});
     bool IsRunning() const { return socket_ >= 0; }
     qint64 ProcessId() const { return pid_; }
 
