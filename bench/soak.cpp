@@ -334,7 +334,8 @@ public:
     qint64 homeCompleteAt = -1, homeLoadAt = -1, otherLoadAt = -1;
 
 private:
-    // The reset gives the control a new page for each visitor: follow it.
+    // The reset gives the control a new page for each visitor: follow it (the
+    // soak watches the Qt WebEngine control, the default engine).
     void AttachToPage()
     {
         QWebEnginePage* current = form_.findChild<QWebEngineView*>()->page();

@@ -221,20 +221,39 @@ def port_listening(port):
 
 
 
+def children(parent):
+    """The processes whose parent this is, as (start time, pid)."""
+    found = []
+    for entry in os.listdir("/proc"):
+        try:
+            with open(f"/proc/{entry}/stat") as stat:
+                fields = stat.read().rsplit(")", 1)[1].split()
+        except (OSError, IndexError):
+            continue
+        if int(fields[1]) == parent:
+            found.append((int(fields[19]), int(entry)))
+    return found
+
+
 def renderers(kiosk):
     """The kiosk's renderer processes, oldest first: the children of its zygote processes."""
-    def children(parent):
-        found = []
-        for entry in os.listdir("/proc"):
-            try:
-                with open(f"/proc/{entry}/stat") as stat:
-                    fields = stat.read().rsplit(")", 1)[1].split()
-            except (OSError, IndexError):
-                continue
-            if int(fields[1]) == parent:
-                found.append((int(fields[19]), int(entry)))  # the start time, then the pid
-        return found
     return [pid for _, pid in sorted(r for _, zygote in children(kiosk.process.pid) for r in children(zygote))]
+
+
+def descendants(kiosk, switch):
+    """The processes below the kiosk with this switch in their command line."""
+    found, parents = [], [kiosk.process.pid]
+    while parents:
+        below = [pid for parent in parents for _, pid in children(parent)]
+        for pid in below:
+            try:
+                with open(f"/proc/{pid}/cmdline", "rb") as cmdline:
+                    if switch.encode() in cmdline.read():
+                        found.append(pid)
+            except OSError:
+                continue
+        parents = below
+    return found
 
 
 def processes_using(folder, switch=""):

@@ -4,8 +4,11 @@
 #include "platform/browser/AddressUrl.h"
 #include "platform/browser/SiteDataFolders.h"
 #include "platform/browser/chromium/PageKeys.h"
+#include "platform/browser/chromium/PageLimits.h"
 
+#include <QApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QKeyEvent>
 #include <QScreen>
@@ -31,6 +34,7 @@ constexpr int kWindowSearchStepMs = 20;
 // for a while after.
 constexpr int kWindowHoldStepMs = 100;
 constexpr int kWindowHoldSteps = 50;
+constexpr int kWindowKeepStepMs = 500;
 constexpr int kStartEntryRetryMs = 20;
 constexpr int kStartEntryTries = 100;
 constexpr int kWindowSearchSteps = 750;  // 15 s
@@ -78,9 +82,12 @@ void ChromiumBrowser::StartBrowser()
 {
     // Within the run's site-data folder: a later run removes what a killed one left.
     siteData_ = std::make_unique<QTemporaryDir>(SiteDataFolderOfRun() + QStringLiteral("/chromium-XXXXXX"));
+    WriteVisitorPreferences(siteData_->path());
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/chromium");
     QStringList arguments{
         QStringLiteral("--no-first-run"),
+        // A permission a page asks for is denied, never asked of the visitor.
+        QStringLiteral("--deny-permission-prompts"),
         // No bar over the page about the switches the program starts it with.
         QStringLiteral("--test-type"),
         QStringLiteral("--user-data-dir=") + siteData_->path(),
@@ -90,14 +97,19 @@ void ChromiumBrowser::StartBrowser()
     // As root the browser starts only with its sandbox off, as Qt's engine.
     if (::geteuid() == 0)
         arguments << QStringLiteral("--no-sandbox");
-    // What the browser keeps in temporary files goes with the visit too.
-    if (!pipe_.Start(kBrowser, arguments, {QStringLiteral("TMPDIR=") + siteData_->path()}))
+    // What the browser keeps in temporary files, and its crash dumps, which
+    // hold what the page held, go with the visit too: crash dumps go to the
+    // configuration folder, whatever the user data folder.
+    const QStringList environment{QStringLiteral("TMPDIR=") + siteData_->path(),
+                                  QStringLiteral("XDG_CONFIG_HOME=") + siteData_->path()};
+    if (!pipe_.Start(kBrowser, arguments, environment))
         return;
     // Every page the browser opens comes attached, and waits: the app
     // window's page, which is the control's, and any window a page opens,
     // which may then be closed before it has loaded anything.
     pipe_.Send(QStringLiteral("Target.setAutoAttach"),
                {{"autoAttach", true}, {"waitForDebuggerOnStart", true}, {"flatten", true}});
+    LimitBrowser(pipe_);
     windowSearchSteps_ = 0;
     windowSearch_->start(kWindowSearchStepMs);
     dropStartEntry_ = true;
@@ -152,6 +164,7 @@ void ChromiumBrowser::Follow(const QString& session)
 {
     sessions_.insert(session);
     pipe_.Send(QStringLiteral("Page.enable"), {}, session);
+    LimitPage(pipe_, session);
     pipe_.Send(QStringLiteral("Target.setAutoAttach"),
                {{"autoAttach", true}, {"waitForDebuggerOnStart", true}, {"flatten", true}}, session);
     SendNetworkConditions(session);
@@ -160,6 +173,8 @@ void ChromiumBrowser::Follow(const QString& session)
 
 void ChromiumBrowser::OnEvent(const QString& method, const QJsonObject& params, const QString& session)
 {
+    if (sessions_.contains(session) && AnswerLimitedRequest(pipe_, method, session))
+        return;
     if (method == QLatin1String("Target.attachedToTarget") && session.isEmpty()) {
         const QString child = params.value(QLatin1String("sessionId")).toString();
         const QJsonObject target = params.value(QLatin1String("targetInfo")).toObject();
@@ -236,10 +251,14 @@ void ChromiumBrowser::TakeWindow()
         windowSearch_->start(kWindowHoldStepMs);
     }
     HoldWindowWithin(browserWindow_, holder_->winId(), holder_->rect());
-    if (hasFocus() && isActiveWindow())
-        FocusWindow(keys_->winId());
-    if (++windowSearchSteps_ >= kWindowHoldSteps)
-        windowSearch_->stop();
+    // While the window is new, the toolkit may still be giving the focus to
+    // the top-level window, as it becomes active.
+    if (windowSearchSteps_ < kWindowHoldSteps)
+        KeepKeys();
+    // Then now and then for good: a page gone full screen has the browser
+    // resize its window to the screen, over the left strip.
+    if (++windowSearchSteps_ == kWindowHoldSteps)
+        windowSearch_->start(kWindowKeepStepMs);
 }
 
 void ChromiumBrowser::resizeEvent(QResizeEvent* event)
@@ -253,6 +272,22 @@ void ChromiumBrowser::resizeEvent(QResizeEvent* event)
 void ChromiumBrowser::focusInEvent(QFocusEvent* event)
 {
     QWidget::focusInEvent(event);
+    KeepKeys();
+}
+
+// Only while the control's own window is the focused one, and no other of
+// the program's windows is open: the exit prompt, even minimised, is given
+// the focus by the window manager as it comes back, which a focus moved
+// meanwhile would keep from it.
+void ChromiumBrowser::KeepKeys()
+{
+    if (!hasFocus() || !window()->windowHandle() || QGuiApplication::focusWindow() != window()->windowHandle())
+        return;
+    for (const QWidget* other : QApplication::topLevelWidgets()) {
+        if (other != window() && other->isVisible() && other->windowType() != Qt::ToolTip &&
+            other->windowType() != Qt::Popup)
+            return;
+    }
     FocusWindow(keys_->winId());
 }
 
@@ -261,8 +296,8 @@ void ChromiumBrowser::focusInEvent(QFocusEvent* event)
 void ChromiumBrowser::changeEvent(QEvent* event)
 {
     BrowserControl::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && hasFocus())
-        FocusWindow(keys_->winId());
+    if (event->type() == QEvent::ActivationChange)
+        KeepKeys();
 }
 
 bool ChromiumBrowser::eventFilter(QObject* watched, QEvent* event)

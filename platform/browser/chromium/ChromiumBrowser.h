@@ -65,6 +65,7 @@ private:
     void OnEvent(const QString& method, const QJsonObject& params, const QString& session);
     void DropStartEntry(int tries = 0);
     void TakeWindow();
+    void KeepKeys();
     void SendNetworkConditions(const QString& session);
     void StartPendingNavigation();
 

@@ -1,0 +1,26 @@
+#pragma once
+// What the browser on Chromium denies its visitor's pages: every device and
+// notification, downloads, file pickers, boxes that wait for an answer, and
+// the context menu, whose entries save, print, inspect and open windows.
+
+#include <QJsonObject>
+#include <QString>
+
+namespace quillory {
+
+class DevToolsPipe;
+
+// The preferences a new user data folder starts with: every device,
+// notification and location request denied without asking, printing off.
+void WriteVisitorPreferences(const QString& userDataFolder);
+
+// Once the browser has started: no download is ever written.
+void LimitBrowser(DevToolsPipe& pipe);
+
+// For the page's session and each of its frames' sessions.
+void LimitPage(DevToolsPipe& pipe, const QString& session);
+
+// Answers what a limited page asks for; true when the event was one.
+bool AnswerLimitedRequest(DevToolsPipe& pipe, const QString& method, const QString& session);
+
+}  // namespace quillory
