@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QJsonArray>
 #include <QKeyEvent>
 #include <QScreen>
@@ -28,16 +27,18 @@ const QString kBrowser = QStringLiteral("/usr/bin/chromium");
 // data: addresses are refused them), so its load is the window's, never a
 // navigation of the control's.
 const QString kStartPage = QStringLiteral("data:text/html,");
+// The browser's window is looked for every 20 ms, for 15 s at most.
 constexpr int kWindowSearchStepMs = 20;
+constexpr int kWindowSearchSteps = 750;
 // A window manager that managed the window before it was taken lets it go,
 // and may hide it as it does, a moment later: the window is held in place
-// for a while after.
+// every 100 ms for 5 s, then every 500 ms.
 constexpr int kWindowHoldStepMs = 100;
 constexpr int kWindowHoldSteps = 50;
 constexpr int kWindowKeepStepMs = 500;
+// The start page's entry is looked for every 20 ms, for 2 s at most.
 constexpr int kStartEntryRetryMs = 20;
 constexpr int kStartEntryTries = 100;
-constexpr int kWindowSearchSteps = 750;  // 15 s
 
 QJsonObject NetworkConditions(bool offline)
 {
@@ -215,7 +216,6 @@ void ChromiumBrowser::OnEvent(const QString& method, const QJsonObject& params, 
 // frame is reported navigated.
 void ChromiumBrowser::DropStartEntry(int tries)
 {
-
     const QString session = pageSession_;
     pipe_.Send(QStringLiteral("Page.getNavigationHistory"), {}, session,
                [this, session, tries](const QJsonObject& result, const QString& error) {
@@ -237,7 +237,8 @@ void ChromiumBrowser::DropStartEntry(int tries)
 }
 
 // The browser's window comes a moment after its process: once shown, it is
-// taken into the control, which keeps it to its own rectangle.
+// taken into the control, which keeps it to its own rectangle. The one timer
+// searches, then holds; windowSearchSteps_ counts the steps of each in turn.
 void ChromiumBrowser::TakeWindow()
 {
     if (!browserWindow_) {
