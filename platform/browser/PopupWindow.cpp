@@ -1,7 +1,5 @@
 #include "platform/browser/PopupWindow.h"
 
-#include "platform/CentreOnScreen.h"
-#include "platform/Twips.h"
 #include "platform/browser/BrowserPage.h"
 #include "platform/browser/PageGuards.h"
 
@@ -31,10 +29,7 @@ PopupWindow::PopupWindow(QWebEngineProfile* profile)
     view_->setPage(page_);
     GuardView(*view_);
     resize(kDefaultSize);
-    // Placed by the program, not by a window manager, which might put it at
-    // the left edge: centred on the screen, clear of the left strip.
-    CentreOnScreen(*this);
-    KeepClearOfLeftStrip();
+    PlacePopup(*this);
 
     connect(page_, &QWebEnginePage::titleChanged, this, &PopupWindow::UpdateTitle);
     connect(page_, &QWebEnginePage::urlChanged, this, &PopupWindow::UpdateTitle);
@@ -44,7 +39,7 @@ PopupWindow::PopupWindow(QWebEngineProfile* profile)
         if (geometry.isValid()) {
             resize(geometry.size());
             move(geometry.topLeft());
-            KeepClearOfLeftStrip();
+            KeepClearOfLeftStrip(*this);
         }
     });
     UpdateTitle();
@@ -56,19 +51,11 @@ PopupWindow::~PopupWindow()
     delete page_;
 }
 
-void PopupWindow::KeepClearOfLeftStrip()
-{
-    const int clear = QGuiApplication::primaryScreen()->virtualGeometry().left() + TwipsToPixels(kPopupLeftClearance);
-    const QRect frame = frameGeometry();
-    if (frame.left() < clear)
-        move(clear, frame.top());
-}
-
 void PopupWindow::moveEvent(QMoveEvent* event)
 {
     // Also after a window manager or a visitor dragging the title bar moved it.
     QWidget::moveEvent(event);
-    KeepClearOfLeftStrip();
+    KeepClearOfLeftStrip(*this);
 }
 
 void PopupWindow::changeEvent(QEvent* event)

@@ -4,6 +4,7 @@
 // which browser windows are known, so that the program can find and close it.
 
 #include "platform/BrowserWindowMarker.h"
+#include "platform/browser/PopupPlacement.h"
 
 #include <QWidget>
 
@@ -13,10 +14,6 @@ class QWebEngineView;
 namespace quillory {
 
 class BrowserPage;
-
-// How far a popup keeps from the left edge of the screen, in twips: the strip
-// there is where the hot corner's gesture runs, and it must stay uncovered.
-constexpr float kPopupLeftClearance = 120;
 
 class PopupWindow : public QWidget {
     Q_OBJECT
@@ -32,8 +29,6 @@ protected:
 
 private:
     void UpdateTitle();
-    // Moves the window, frame and all, right of the left strip when it reaches into it.
-    void KeepClearOfLeftStrip();
 
     QWebEngineView* view_;
     BrowserPage* page_;

@@ -3,6 +3,7 @@
 #include "platform/x11/X11Display.h"
 
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 namespace quillory {
@@ -39,34 +40,69 @@ bool OfProcess(xcb_connection_t* c, xcb_window_t window, xcb_atom_t netWmPid, qi
     return of;
 }
 
-// A window of the process at most `depth` levels below `window`, viewable
-// with all its ancestors.
-xcb_window_t FindBelow(xcb_connection_t* c, xcb_window_t window, xcb_atom_t netWmPid, qint64 pid, int depth)
+// The windows of the process at most `depth` levels below `window`, viewable
+// with all their ancestors; below one of the process's, none is looked for.
+void FindBelow(xcb_connection_t* c, xcb_window_t window, xcb_atom_t netWmPid, qint64 pid, int depth,
+               std::vector<xcb_window_t>& found)
 {
     for (xcb_window_t child : Children(c, window)) {
         if (!Shown(c, child))
             continue;
         if (OfProcess(c, child, netWmPid, pid))
-            return child;
-        if (depth > 1) {
-            if (const xcb_window_t found = FindBelow(c, child, netWmPid, pid, depth - 1))
-                return found;
-        }
+            found.push_back(child);
+        else if (depth > 1)
+            FindBelow(c, child, netWmPid, pid, depth - 1, found);
     }
-    return XCB_WINDOW_NONE;
+}
+
+bool OverrideRedirect(xcb_connection_t* c, xcb_window_t window)
+{
+    xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
+        c, xcb_get_window_attributes(c, window), nullptr);
+    const bool overrideRedirect = attributes && attributes->override_redirect;
+    std::free(attributes);
+    return overrideRedirect;
+}
+
+// How far a window's size is from the one looked for.
+int SizeDistance(xcb_connection_t* c, xcb_window_t window, const QSize& size)
+{
+    xcb_get_geometry_reply_t* geometry = xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
+    const int distance = geometry
+                             ? std::abs(geometry->width - size.width()) + std::abs(geometry->height - size.height())
+                             : std::numeric_limits<int>::max();
+    std::free(geometry);
+    return distance;
 }
 
 }  // namespace
 
-quint64 FindShownWindowOfProcess(qint64 pid)
+quint64 FindShownWindowOfProcess(qint64 pid, const QList<quint64>& except, const QSize& size)
 {
     xcb_connection_t* c = QtX11Connection();
     if (!c || pid <= 0)
         return 0;
     // A window manager keeps each window in a frame of its own, a level or
-    // two below the root.
-    constexpr int kFrameDepth = 3;
-    return FindBelow(c, ScreenRootWindow(c), InternAtom(c, "_NET_WM_PID"), pid, kFrameDepth);
+    // two below the root; a window taken into the program's is a level or
+    // two below that.
+    constexpr int kFrameDepth = 4;
+    std::vector<xcb_window_t> found;
+    FindBelow(c, ScreenRootWindow(c), InternAtom(c, "_NET_WM_PID"), pid, kFrameDepth, found);
+    // Menus, lists and tooltips are override-redirect; so are the windows
+    // taken already.
+    xcb_window_t nearest = XCB_WINDOW_NONE;
+    int nearestDistance = std::numeric_limits<int>::max();
+    for (xcb_window_t window : found) {
+        if (except.contains(window) || OverrideRedirect(c, window))
+            continue;
+        if (!size.isValid())
+            return window;
+        if (const int distance = SizeDistance(c, window, size); distance < nearestDistance) {
+            nearest = window;
+            nearestDistance = distance;
+        }
+    }
+    return nearest;
 }
 
 void HoldWindowWithin(quint64 window, quint64 parent, const QRect& rect)
@@ -105,6 +141,81 @@ void HoldWindowWithin(quint64 window, quint64 parent, const QRect& rect)
     std::free(tree);
     std::free(geometry);
     std::free(attributes);
+}
+
+void ReleaseWindow(quint64 window)
+{
+    xcb_connection_t* c = QtX11Connection();
+    if (!c || !window)
+        return;
+    const auto w = static_cast<xcb_window_t>(window);
+    xcb_unmap_window(c, w);
+    xcb_reparent_window(c, w, ScreenRootWindow(c), 0, 0);
+    xcb_flush(c);
+}
+
+bool PointerIsOver(quint64 window)
+{
+    xcb_connection_t* c = QtX11Connection();
+    if (!c || !window)
+        return false;
+    const xcb_window_t root = ScreenRootWindow(c);
+    xcb_query_pointer_reply_t* pointer = xcb_query_pointer_reply(c, xcb_query_pointer(c, root), nullptr);
+    const xcb_window_t under = pointer ? pointer->child : xcb_window_t{XCB_WINDOW_NONE};
+    std::free(pointer);
+    // The window, or the window manager's frame around it, is the root's
+    // child under the pointer.
+    auto w = static_cast<xcb_window_t>(window);
+    while (w != XCB_WINDOW_NONE && w != under) {
+        xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr);
+        const xcb_window_t parent = tree && tree->parent != root ? tree->parent : xcb_window_t{XCB_WINDOW_NONE};
+        std::free(tree);
+        w = parent;
+    }
+    return under != XCB_WINDOW_NONE && w == under;
+}
+
+FocusChange FocusChangeOf(const QByteArray& eventType, const void* message, quint64* window)
+{
+    constexpr std::uint8_t kSentByClient = 0x80;
+    if (eventType != "xcb_generic_event_t")
+        return FocusChange::None;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    const int type = event->response_type & ~kSentByClient;
+    if (type != XCB_FOCUS_IN && type != XCB_FOCUS_OUT)
+        return FocusChange::None;
+    // Focus in and focus out events have the same layout.
+    if (window)
+        *window = reinterpret_cast<const xcb_focus_in_event_t*>(event)->event;
+    return type == XCB_FOCUS_IN ? FocusChange::Arrived : FocusChange::Left;
+}
+
+bool FocusIsNowhere()
+{
+    xcb_connection_t* c = QtX11Connection();
+    if (!c)
+        return false;
+    xcb_get_input_focus_reply_t* focus = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+    const xcb_window_t w = focus ? focus->focus : xcb_window_t{XCB_WINDOW_NONE};
+    std::free(focus);
+    return w == XCB_WINDOW_NONE || w == XCB_INPUT_FOCUS_POINTER_ROOT || w == ScreenRootWindow(c);
+}
+
+bool FocusIsWithin(quint64 window)
+{
+    xcb_connection_t* c = QtX11Connection();
+    if (!c || !window)
+        return false;
+    xcb_get_input_focus_reply_t* focus = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+    xcb_window_t w = focus ? focus->focus : xcb_window_t{XCB_WINDOW_NONE};
+    std::free(focus);
+    const xcb_window_t root = ScreenRootWindow(c);
+    while (w != XCB_WINDOW_NONE && w != XCB_INPUT_FOCUS_POINTER_ROOT && w != root && w != window) {
+        xcb_query_tree_reply_t* tree = xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr);
+        w = tree ? tree->parent : xcb_window_t{XCB_WINDOW_NONE};
+        std::free(tree);
+    }
+    return w == window;
 }
 
 void FocusWindow(quint64 window)

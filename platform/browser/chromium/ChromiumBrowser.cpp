@@ -1,8 +1,11 @@
 #include "platform/browser/chromium/ChromiumBrowser.h"
 
 #include "platform/ProcessWindows.h"
+#include "platform/WindowManager.h"
 #include "platform/browser/AddressUrl.h"
 #include "platform/browser/SiteDataFolders.h"
+#include "platform/browser/chromium/ChromiumPopup.h"
+#include "platform/browser/chromium/KeyFocusWindow.h"
 #include "platform/browser/chromium/PageKeys.h"
 #include "platform/browser/chromium/PageLimits.h"
 
@@ -27,15 +30,6 @@ const QString kBrowser = QStringLiteral("/usr/bin/chromium");
 // data: addresses are refused them), so its load is the window's, never a
 // navigation of the control's.
 const QString kStartPage = QStringLiteral("data:text/html,");
-// The browser's window is looked for every 20 ms, for 15 s at most.
-constexpr int kWindowSearchStepMs = 20;
-constexpr int kWindowSearchSteps = 750;
-// A window manager that managed the window before it was taken lets it go,
-// and may hide it as it does, a moment later: the window is held in place
-// every 100 ms for 5 s, then every 500 ms.
-constexpr int kWindowHoldStepMs = 100;
-constexpr int kWindowHoldSteps = 50;
-constexpr int kWindowKeepStepMs = 500;
 // The start page's entry is looked for every 20 ms, for 2 s at most.
 constexpr int kStartEntryRetryMs = 20;
 constexpr int kStartEntryTries = 100;
@@ -49,9 +43,9 @@ QJsonObject NetworkConditions(bool offline)
 
 ChromiumBrowser::ChromiumBrowser(QWidget* parent)
     : BrowserControl(parent),
-      windowSearch_(new QTimer(this)),
       holder_(new QWidget(this)),
-      keys_(new QWidget(this))
+      browserWindow_(holder_),
+      keys_(new KeyFocusWindow(this, this, holder_, [this] { return NoOtherWindowOpen(); }))
 {
     setFocusPolicy(Qt::StrongFocus);
     connect(&pipe_, &DevToolsPipe::Event, this, &ChromiumBrowser::OnEvent);
@@ -61,11 +55,18 @@ ChromiumBrowser::ChromiumBrowser(QWidget* parent)
     // focus stays in a window beside it, through which keys come to the
     // control wherever the pointer is.
     holder_->setAttribute(Qt::WA_NativeWindow);
-    keys_->setAttribute(Qt::WA_NativeWindow);
-    keys_->setGeometry(0, 0, 1, 1);
-    keys_->installEventFilter(this);
-    keys_->lower();
-    connect(windowSearch_, &QTimer::timeout, this, &ChromiumBrowser::TakeWindow);
+    NameHelperWindow(*this, "browser control");
+    NameHelperWindow(*holder_, "browser");
+    // While the window is new, the toolkit may still be giving the focus to
+    // the top-level window, as it becomes active.
+    // Without a window manager nobody gives the program the focus at all:
+    // it is taken whenever nobody has it.
+    connect(&browserWindow_, &WindowHolder::Held, this, [this](bool settling) {
+        if (settling)
+            KeepKeys();
+        else if (FocusIsNowhere() && NoOtherWindowOpen())
+            keys_->TakeFocus();
+    });
     StartBrowser();
 }
 
@@ -111,8 +112,8 @@ void ChromiumBrowser::StartBrowser()
     pipe_.Send(QStringLiteral("Target.setAutoAttach"),
                {{"autoAttach", true}, {"waitForDebuggerOnStart", true}, {"flatten", true}});
     LimitBrowser(pipe_);
-    windowSearchSteps_ = 0;
-    windowSearch_->start(kWindowSearchStepMs);
+    const qint64 pid = pipe_.ProcessId();
+    browserWindow_.Take([pid] { return FindShownWindowOfProcess(pid); });
     dropStartEntry_ = true;
 }
 
@@ -120,11 +121,16 @@ void ChromiumBrowser::StartBrowser()
 // browser at a time uses the disk cache.
 void ChromiumBrowser::EndBrowser()
 {
-    windowSearch_->stop();
     pipe_.Stop();
-    browserWindow_ = 0;
+    browserWindow_.Forget();
+    for (ChromiumPopup* popup : std::as_const(popups_)) {
+        popup->Holder().Forget();
+        delete popup;
+    }
+    popups_.clear();
+    openedPages_.clear();
     pageSession_.clear();
-    sessions_.clear();
+    owners_.clear();
     pageUrl_.clear();
     conditionsUnanswered_ = 0;
     siteData_.reset();
@@ -142,7 +148,7 @@ void ChromiumBrowser::FollowPage(const QString& session)
     // The page takes the keys the control passes on as though its window had
     // the focus, which the program's keeps.
     pipe_.Send(QStringLiteral("Emulation.setFocusEmulationEnabled"), {{"enabled", true}}, pageSession_);
-    Follow(pageSession_);
+    Follow(pageSession_, pageSession_);
 }
 
 // A page asked for a window, which the browser made and holds before it
@@ -152,18 +158,140 @@ void ChromiumBrowser::OpenedWindow(const QString& session, const QString& target
     QObject* ppDisp = nullptr;
     Boolean Cancel = False;
     emit NewWindow2(&ppDisp, &Cancel);
-    if (Cancel != False)
+    if (Cancel != False) {
         pipe_.Send(QStringLiteral("Target.closeTarget"), {{"targetId", targetId}});
+        return;
+    }
+    pipe_.Send(QStringLiteral("Emulation.setFocusEmulationEnabled"), {{"enabled", true}}, session);
+    Follow(session, session);
+    openedPages_.append({targetId, session, 0});
+    pipe_.Send(QStringLiteral("Browser.getWindowForTarget"), {{"targetId", targetId}}, {},
+               [this, session](const QJsonObject& result, const QString& error) {
+                   for (OpenedPage& page : openedPages_) {
+                       if (page.session == session && error.isEmpty()) {
+                           page.windowId = result.value(QLatin1String("windowId")).toInt();
+                           const QJsonObject bounds = result.value(QLatin1String("bounds")).toObject();
+                           ShowOpenedPage(page, QSize(bounds.value(QLatin1String("width")).toInt(),
+                                                      bounds.value(QLatin1String("height")).toInt()));
+                       }
+                   }
+               });
+}
+
+// The opened page shows in the program's window for its browser window: a
+// new one, or the one whose browser window it joined as a tab.
+void ChromiumBrowser::ShowOpenedPage(const OpenedPage& page, const QSize& size)
+{
+    const int windowId = page.windowId;
+    if (popups_.contains(windowId)) {
+        UpdatePopupTitle(windowId);
+        return;
+    }
+    // The browser window shows its tab strip and address bar above the
+    // page, which the program's window leaves outside and so clips. Its size
+    // is the browser window's less those bars: the browser window is taken
+    // in as it is, as one resized from outside may stop drawing.
+    pipe_.Send(QStringLiteral("Runtime.evaluate"),
+               {{"expression", "[outerWidth - innerWidth, outerHeight - innerHeight]"}, {"returnByValue", true}},
+               page.session, [this, windowId, size](const QJsonObject& result, const QString&) {
+                   const QJsonArray bars = result.value("result").toObject().value("value").toArray();
+                   // Any frame the browser draws around its window is as wide
+                   // at the sides as at the bottom.
+                   const int side = bars.size() == 2 ? bars.at(0).toInt() / 2 : 0;
+                   const int top = bars.size() == 2 ? bars.at(1).toInt() - side : 0;
+                   ShowPopup(windowId, size, QMargins(side, top, side, side));
+               });
+}
+
+void ChromiumBrowser::ShowPopup(int windowId, const QSize& size, const QMargins& bars)
+{
+    if (popups_.contains(windowId) || !ShownPage(windowId))
+        return;
+    auto* popup = new ChromiumPopup(size.shrunkBy(bars), this);
+    popup->Holder().SetHiddenMargins(bars);
+    popups_.insert(windowId, popup);
+    UpdatePopupTitle(windowId);
+    connect(popup, &ChromiumPopup::CloseAsked, this, [this, windowId] { ClosePopup(windowId); });
+    connect(&popup->Holder(), &WindowHolder::Held, this, [this, windowId] { UpdatePopupTitle(windowId); });
+    const qint64 pid = pipe_.ProcessId();
+    popup->Holder().Take([this, pid, size] { return FindShownWindowOfProcess(pid, TakenWindows(), size); });
+    // In front, as a window the visitor asked for: the click that opened it
+    // went to the browser, not to the program, and a window manager would
+    // otherwise keep it behind the presentation.
+    popup->show();
+    popup->raise();
+    popup->activateWindow();
+    BringBackToScreen(popup->winId());
+}
+
+QList<quint64> ChromiumBrowser::TakenWindows() const
+{
+    QList<quint64> taken{browserWindow_.Window()};
+    for (ChromiumPopup* popup : popups_)
+        taken.append(popup->Holder().Window());
+    return taken;
+}
+
+// Asked to close, the program's window closes its pages, and goes.
+void ChromiumBrowser::ClosePopup(int windowId)
+{
+    for (const OpenedPage& page : std::as_const(openedPages_)) {
+        if (page.windowId == windowId)
+            pipe_.Send(QStringLiteral("Target.closeTarget"), {{"targetId", page.targetId}});
+    }
+    // Later: the window is still in its close event.
+    if (ChromiumPopup* popup = popups_.take(windowId))
+        popup->deleteLater();
+}
+
+// An opened page closed itself, or was closed: its window goes with the last.
+void ChromiumBrowser::OpenedPageGone(const QString& session)
+{
+    int windowId = 0;
+    for (int i = 0; i < openedPages_.size(); ++i) {
+        if (openedPages_.at(i).session == session) {
+            windowId = openedPages_.at(i).windowId;
+            openedPages_.removeAt(i);
+            break;
+        }
+    }
+    if (ShownPage(windowId))
+        UpdatePopupTitle(windowId);
     else
-        pipe_.Send(QStringLiteral("Runtime.runIfWaitingForDebugger"), {}, session);
+        delete popups_.take(windowId);
+}
+
+// The newest page of a browser window is the one it shows.
+const ChromiumBrowser::OpenedPage* ChromiumBrowser::ShownPage(int windowId) const
+{
+    for (auto page = openedPages_.crbegin(); page != openedPages_.crend(); ++page) {
+        if (page->windowId == windowId)
+            return &*page;
+    }
+    return nullptr;
+}
+
+// The window's title is that of the page it shows. The browser tells of a
+// title only when asked.
+void ChromiumBrowser::UpdatePopupTitle(int windowId)
+{
+    const OpenedPage* page = ShownPage(windowId);
+    if (!page)
+        return;
+    pipe_.Send(QStringLiteral("Target.getTargetInfo"), {{"targetId", page->targetId}}, {},
+               [this, windowId](const QJsonObject& result, const QString&) {
+                   const QJsonObject target = result.value(QLatin1String("targetInfo")).toObject();
+                   if (ChromiumPopup* popup = popups_.value(windowId); popup && !target.isEmpty())
+                       popup->SetPageTitle(target.value(QLatin1String("title")).toString());
+               });
 }
 
 // Reports the navigations of a session's frames, with the network as the
 // control has it; frames in processes of their own come in sessions of their
 // own, held until they are followed too.
-void ChromiumBrowser::Follow(const QString& session)
+void ChromiumBrowser::Follow(const QString& session, const QString& owner)
 {
-    sessions_.insert(session);
+    owners_.insert(session, owner);
     pipe_.Send(QStringLiteral("Page.enable"), {}, session);
     LimitPage(pipe_, session);
     pipe_.Send(QStringLiteral("Target.setAutoAttach"),
@@ -174,7 +302,7 @@ void ChromiumBrowser::Follow(const QString& session)
 
 void ChromiumBrowser::OnEvent(const QString& method, const QJsonObject& params, const QString& session)
 {
-    if (sessions_.contains(session) && AnswerLimitedRequest(pipe_, method, session))
+    if (owners_.contains(session) && AnswerLimitedRequest(pipe_, method, session))
         return;
     if (method == QLatin1String("Target.attachedToTarget") && session.isEmpty()) {
         const QString child = params.value(QLatin1String("sessionId")).toString();
@@ -185,15 +313,18 @@ void ChromiumBrowser::OnEvent(const QString& method, const QJsonObject& params, 
             FollowPage(child);
         else
             OpenedWindow(child, target.value(QLatin1String("targetId")).toString());
-    } else if (method == QLatin1String("Target.attachedToTarget") && sessions_.contains(session)) {
+    } else if (method == QLatin1String("Target.attachedToTarget") && owners_.contains(session)) {
         const QString child = params.value(QLatin1String("sessionId")).toString();
         if (params.value(QLatin1String("targetInfo")).toObject().value(QLatin1String("type")) == "iframe")
-            Follow(child);
+            Follow(child, owners_.value(session));
         else  // a worker, say: it goes on unwatched
             pipe_.Send(QStringLiteral("Runtime.runIfWaitingForDebugger"), {}, child);
     } else if (method == QLatin1String("Target.detachedFromTarget")) {
-        sessions_.remove(params.value(QLatin1String("sessionId")).toString());
-    } else if (method == QLatin1String("Page.frameNavigated") && sessions_.contains(session)) {
+        const QString gone = params.value(QLatin1String("sessionId")).toString();
+        if (owners_.take(gone) == gone && gone != pageSession_)
+            OpenedPageGone(gone);
+    } else if (method == QLatin1String("Page.frameNavigated") && owners_.value(session) == pageSession_ &&
+               !pageSession_.isEmpty()) {
         const QJsonObject frame = params.value(QLatin1String("frame")).toObject();
         const QString url = frame.value(QLatin1String("url")).toString();
         const bool mainFrame = session == pageSession_ && !frame.contains(QLatin1String("parentId"));
@@ -236,38 +367,11 @@ void ChromiumBrowser::DropStartEntry(int tries)
                });
 }
 
-// The browser's window comes a moment after its process: once shown, it is
-// taken into the control, which keeps it to its own rectangle. The one timer
-// searches, then holds; windowSearchSteps_ counts the steps of each in turn.
-void ChromiumBrowser::TakeWindow()
-{
-    if (!browserWindow_) {
-        browserWindow_ = FindShownWindowOfProcess(pipe_.ProcessId());
-        if (!browserWindow_) {
-            if (!pipe_.IsRunning() || ++windowSearchSteps_ >= kWindowSearchSteps)
-                windowSearch_->stop();
-            return;
-        }
-        windowSearchSteps_ = 0;
-        windowSearch_->start(kWindowHoldStepMs);
-    }
-    HoldWindowWithin(browserWindow_, holder_->winId(), holder_->rect());
-    // While the window is new, the toolkit may still be giving the focus to
-    // the top-level window, as it becomes active.
-    if (windowSearchSteps_ < kWindowHoldSteps)
-        KeepKeys();
-    // Then now and then for good: a page gone full screen has the browser
-    // resize its window to the screen, over the left strip.
-    if (++windowSearchSteps_ == kWindowHoldSteps)
-        windowSearch_->start(kWindowKeepStepMs);
-}
-
 void ChromiumBrowser::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     holder_->setGeometry(rect());
-    if (browserWindow_)
-        HoldWindowWithin(browserWindow_, holder_->winId(), holder_->rect());
+    browserWindow_.Hold();
 }
 
 void ChromiumBrowser::focusInEvent(QFocusEvent* event)
@@ -282,14 +386,21 @@ void ChromiumBrowser::focusInEvent(QFocusEvent* event)
 // meanwhile would keep from it.
 void ChromiumBrowser::KeepKeys()
 {
-    if (!hasFocus() || !window()->windowHandle() || QGuiApplication::focusWindow() != window()->windowHandle())
-        return;
-    for (const QWidget* other : QApplication::topLevelWidgets()) {
+    const bool focused = hasFocus() && window()->windowHandle() &&
+                         QGuiApplication::focusWindow() == window()->windowHandle();
+    if ((focused || FocusIsNowhere()) && NoOtherWindowOpen())
+        keys_->TakeFocus();
+}
+
+// No window of the program's but the presentation and the windows pages opened.
+bool ChromiumBrowser::NoOtherWindowOpen() const
+{
+    for (QWidget* other : QApplication::topLevelWidgets()) {
         if (other != window() && other->isVisible() && other->windowType() != Qt::ToolTip &&
-            other->windowType() != Qt::Popup)
-            return;
+            other->windowType() != Qt::Popup && !qobject_cast<ChromiumPopup*>(other))
+            return false;
     }
-    FocusWindow(keys_->winId());
+    return true;
 }
 
 // The toolkit gives the focus to the top-level window as it becomes active,
@@ -301,27 +412,32 @@ void ChromiumBrowser::changeEvent(QEvent* event)
         KeepKeys();
 }
 
-bool ChromiumBrowser::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == keys_ && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease)) {
-        keyPressEvent(static_cast<QKeyEvent*>(event));
-        return true;
-    }
-    return BrowserControl::eventFilter(watched, event);
-}
-
 QImage ChromiumBrowser::Picture()
 {
-    if (!browserWindow_ || !screen())
+    if (!browserWindow_.Window() || !screen())
         return {};
     return screen()->grabWindow(winId()).toImage();
 }
 
 void ChromiumBrowser::keyPressEvent(QKeyEvent* event)
 {
-    if (const std::optional<QJsonObject> key = PageKeyEvent(*event); key && !pageSession_.isEmpty())
-        pipe_.Send(QStringLiteral("Input.dispatchKeyEvent"), *key, pageSession_);
+    const QString session = KeySession();
+    if (const std::optional<QJsonObject> key = PageKeyEvent(*event); key && !session.isEmpty())
+        pipe_.Send(QStringLiteral("Input.dispatchKeyEvent"), *key, session);
     event->accept();
+}
+
+// Keys go to the page under the pointer: an opened page, or the control's.
+// Without a window manager nothing else tells which window the visitor
+// means, and a window manager's focus follows the pointer's clicks anyway.
+QString ChromiumBrowser::KeySession() const
+{
+    for (auto popup = popups_.cbegin(); popup != popups_.cend(); ++popup) {
+        const OpenedPage* page = ShownPage(popup.key());
+        if (page && PointerIsOver(popup.value()->winId()))
+            return page->session;
+    }
+    return pageSession_;
 }
 
 void ChromiumBrowser::keyReleaseEvent(QKeyEvent* event)
@@ -343,8 +459,8 @@ void ChromiumBrowser::SendNetworkConditions(const QString& session)
 void ChromiumBrowser::setOffline(bool offline)
 {
     offline_ = offline;
-    for (const QString& session : sessions_)
-        SendNetworkConditions(session);
+    for (auto session = owners_.keyBegin(); session != owners_.keyEnd(); ++session)
+        SendNetworkConditions(*session);
 }
 
 void ChromiumBrowser::Navigate(const QString& url)

@@ -8,16 +8,19 @@
 
 #include "platform/browser/BrowserControl.h"
 #include "platform/browser/chromium/DevToolsPipe.h"
+#include "platform/browser/chromium/WindowHolder.h"
 
-#include <QSet>
+#include <QHash>
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 
 #include <memory>
 
-class QTimer;
-
 namespace quillory {
+
+class ChromiumPopup;
+class KeyFocusWindow;
 
 class ChromiumBrowser : public BrowserControl {
     Q_OBJECT
@@ -54,32 +57,49 @@ protected:
     bool focusNextPrevChild(bool) override { return false; }
     void focusInEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A page in a window that a page opened, shown in a window of the
+    // program's; several may share one browser window, as its tabs.
+    struct OpenedPage {
+        QString targetId;
+        QString session;
+        int windowId = 0;  // the browser's own id of its window
+    };
+
     void StartBrowser();
     void EndBrowser();
     void FollowPage(const QString& session);
     void OpenedWindow(const QString& session, const QString& targetId);
-    void Follow(const QString& session);
+    void ShowOpenedPage(const OpenedPage& page, const QSize& size);
+    void ShowPopup(int windowId, const QSize& size, const QMargins& bars);
+    void ClosePopup(int windowId);
+    void OpenedPageGone(const QString& session);
+    const OpenedPage* ShownPage(int windowId) const;
+    void UpdatePopupTitle(int windowId);
+    QString KeySession() const;
+    QList<quint64> TakenWindows() const;
+    void Follow(const QString& session, const QString& owner);
     void OnEvent(const QString& method, const QJsonObject& params, const QString& session);
     void DropStartEntry(int tries = 0);
-    void TakeWindow();
     void KeepKeys();
+    bool NoOtherWindowOpen() const;
     void SendNetworkConditions(const QString& session);
     void StartPendingNavigation();
 
     std::unique_ptr<QTemporaryDir> siteData_;
     DevToolsPipe pipe_;
     QString pageSession_;
-    QSet<QString> sessions_;  // the page's and its frames' in other processes
+    // Each followed session (the page's, the opened pages', and their frames'
+    // in other processes) with the page or opened page it belongs to.
+    QHash<QString, QString> owners_;
+    QList<OpenedPage> openedPages_;
+    QHash<int, ChromiumPopup*> popups_;  // by the browser's window id
     QString pageUrl_;
     bool dropStartEntry_ = false;
-    QTimer* windowSearch_;  // finds the browser's window, then holds it a while
-    int windowSearchSteps_ = 0;
-    quint64 browserWindow_ = 0;
     QWidget* holder_;
-    QWidget* keys_;
+    WindowHolder browserWindow_;
+    KeyFocusWindow* keys_;
     bool offline_ = false;
     int conditionsUnanswered_ = 0;
     QString pendingUrl_;

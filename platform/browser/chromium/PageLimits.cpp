@@ -10,7 +10,9 @@ namespace quillory {
 
 namespace {
 
-constexpr int kBlock = 2;  // a content setting's value for "block"
+// A content setting's values.
+constexpr int kAllow = 1;
+constexpr int kBlock = 2;
 
 // Runs in a world of the program's own in every document, ahead of the
 // page's scripts, which can neither see nor remove the listener.
@@ -20,14 +22,15 @@ const char kNoContextMenu[] = "addEventListener('contextmenu', (event) => event.
 
 void WriteVisitorPreferences(const QString& userDataFolder)
 {
-    QJsonObject denied;
+    QJsonObject settings;
     for (const char* setting : {"geolocation", "notifications", "media_stream_camera", "media_stream_mic", "midi_sysex",
                                 "clipboard", "sensors", "usb_guard", "serial_guard", "hid_guard", "bluetooth_guard",
                                 "window_placement", "idle_detection", "local_fonts", "pointer_lock", "keyboard_lock",
                                 "automatic_fullscreen", "captured_surface_control", "display_capture"})
-        denied.insert(QLatin1String(setting), kBlock);
+        settings.insert(QLatin1String(setting), kBlock);
+    settings.insert(QStringLiteral("popups"), kAllow);
     const QJsonObject preferences{
-        {"profile", QJsonObject{{"default_content_setting_values", denied}}},
+        {"profile", QJsonObject{{"default_content_setting_values", settings}}},
         {"printing", QJsonObject{{"enabled", false}}},
         {"download", QJsonObject{{"prompt_for_download", false}}},
     };
@@ -47,7 +50,9 @@ void LimitPage(DevToolsPipe& pipe, const QString& session)
     // A file picker is reported to the program instead of shown, and left unanswered.
     pipe.Send(QStringLiteral("Page.setInterceptFileChooserDialog"), {{"enabled", true}}, session);
     pipe.Send(QStringLiteral("Page.addScriptToEvaluateOnNewDocument"),
-              {{"source", QLatin1String(kNoContextMenu)}, {"worldName", "quillory"}, {"runImmediately", true}},
+              {{"source", QLatin1String(kNoContextMenu)},
+               {"worldName", "quillory"},
+               {"runImmediately", true}},
               session);
 }
 

@@ -11,7 +11,9 @@ namespace quillory {
 class DevToolsPipe;
 
 // The preferences a new user data folder starts with: every device,
-// notification and location request denied without asking, printing off.
+// notification and location request denied without asking, printing off;
+// windows a page opens without a click are not blocked, as the control
+// refuses or allows every new window itself.
 void WriteVisitorPreferences(const QString& userDataFolder);
 
 // Once the browser has started: no download is ever written.
