@@ -1,9 +1,13 @@
-// Benchmarks of the idle reset, run in-process on the presentation window:
+// Benchmarks of the idle reset, run in-process on the presentation window,
+// on the engine QUILLORY_ENGINE picks (latency and soak on either; killed
+// and soak locked reach into Qt WebEngine's page; engine is Qt WebEngine bare):
 //   soak latency [N]          N resets from another page back to the homepage,
-//                             timed from the threshold tick (default 50)
+//                             timed from the threshold tick to the form's
+//                             NavigateComplete and DocumentComplete (default 50)
 //   soak soak [N] [tickMs] [interrupt|locked]
 //                             N resets at a short tick, counting renderer
-//                             terminations and the memory of the process tree
+//                             terminations and the memory of the process tree,
+//                             and what ended browsers left behind
 //                             (default 500 resets, 30 ms). Each reset waits
 //                             for the homepage's load to finish, unless
 //                             "interrupt": then every tick resets, loaded or not.
@@ -30,8 +34,10 @@
 #include "exit/frmPassword.h"
 #include "platform/DialogFont.h"
 #include "platform/User32Provider.h"
+#include "platform/browser/BrowserEngine.h"
 #include "platform/browser/BrowserProfile.h"
 #include "platform/browser/EngineEnvironment.h"
+#include "platform/browser/SiteDataFolders.h"
 #include "presentation/frmBrowser.h"
 #include "startup/modInitialise.h"
 
@@ -116,40 +122,118 @@ long RollupKiB(int pid, std::initializer_list<const char*> fields)
     return total;
 }
 
-// The engine's name for a process of its own (--type=), or "program".
-QString ProcessType(int pid)
+// A field of this process's /proc/self/status, in KiB.
+long SelfStatusKiB(const char* field)
 {
-    QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-    cmdline.open(QIODevice::ReadOnly);
-    for (const QByteArray& arg : cmdline.readAll().split('\0')) {
-        if (arg.startsWith("--type="))
-            return QString::fromLatin1(arg.mid(7));
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(QByteArray(field) + ':'))
+            return line.mid(qstrlen(field) + 1).trimmed().split(' ').first().toLong();
     }
-    return QStringLiteral("program");
+    return 0;
 }
 
-// PSS in KiB of this process and all its descendants (the engine's
-// processes), but for the local server.
-long TreePssKiB()
+// The engine's name for a process of its own (--type=): "browser" for
+// Chromium's main process, "program" for this one.
+QString ProcessType(int pid)
+{
+    if (pid == QCoreApplication::applicationPid())
+        return QStringLiteral("program");
+    QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+    cmdline.open(QIODevice::ReadOnly);
+    // Chromium rewrites its helpers' command lines into one string.
+    const QList<QByteArray> words = cmdline.readAll().replace('\0', ' ').split(' ');
+    for (const QByteArray& word : words) {
+        if (word.startsWith("--type="))
+            return QString::fromLatin1(word.mid(7));
+    }
+    if (words.first().endsWith("chrome_crashpad_handler"))
+        return QStringLiteral("crash-handler");
+    return QStringLiteral("browser");
+}
+
+// A process and all its descendants, but for the one given.
+std::vector<int> Descendants(int root, qint64 except = 0)
 {
     const std::map<int, int> parents = ParentsOfAll();
-    std::vector<int> tree{static_cast<int>(QCoreApplication::applicationPid())};
+    std::vector<int> tree{root};
     for (std::size_t i = 0; i < tree.size(); ++i) {
         for (const auto& [pid, parent] : parents) {
-            if (parent == tree[i] && pid != serverPid)
+            if (parent == tree[i] && pid != except)
                 tree.push_back(pid);
         }
     }
+    return tree;
+}
+
+// The processes anywhere on the machine whose temporary folder lies in the
+// run's site-data folder, as the Chromium control starts its browsers: its
+// browsers, and their crash handlers, which leave this process's tree (they
+// fork twice and make sessions of their own).
+std::vector<int> ProcessesOfRunFolder()
+{
+    const QByteArray marker = "TMPDIR=" + QFile::encodeName(SiteDataFolderOfRun()) + '/';
+    std::vector<int> found;
+    for (const auto& [pid, parent] : ParentsOfAll()) {
+        QFile environment(QStringLiteral("/proc/%1/environ").arg(pid));
+        if (!environment.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> variables = environment.readAll().split('\0');
+        if (std::any_of(variables.begin(), variables.end(), [&](const QByteArray& v) { return v.startsWith(marker); }))
+            found.push_back(pid);
+    }
+    return found;
+}
+
+// This process and all its descendants (the engine's processes, Chromium's
+// too), but for the local server, and the processes of the run that left the tree.
+std::vector<int> ProcessesOfRun()
+{
+    std::vector<int> pids = Descendants(static_cast<int>(QCoreApplication::applicationPid()), serverPid);
+    for (int pid : ProcessesOfRunFolder()) {
+        if (std::find(pids.begin(), pids.end(), pid) == pids.end())
+            pids.push_back(pid);
+    }
+    return pids;
+}
+
+// PSS in KiB of the processes of the run.
+long TreePssKiB()
+{
     long total = 0;
     treeBreakdown.clear();
     treeAnonKiB = 0;
-    for (int pid : tree) {
+    for (int pid : ProcessesOfRun()) {
         const long pss = RollupKiB(pid, {"Pss"});
         total += pss;
         treeAnonKiB += RollupKiB(pid, {"Pss_Anon", "Pss_Shmem"});
         treeBreakdown += QStringLiteral(" %1 %2").arg(ProcessType(pid)).arg(pss);
     }
     return total;
+}
+
+// What the browsers ended at the resets may have left: Chromium's processes
+// of the run anywhere on the machine (one that outlived its reset would count,
+// even taken out of this process's tree), its browsers and crash handlers
+// among them, those outside the tree, and the folders in the run's site-data
+// folder. One browser's worth, and one folder, is what should be there.
+void PrintLeftovers(const char* indent)
+{
+    const std::vector<int> tree = Descendants(static_cast<int>(QCoreApplication::applicationPid()));
+    const std::vector<int> ofRun = ProcessesOfRunFolder();
+    int browsers = 0, handlers = 0, outside = 0;
+    for (int pid : ofRun) {
+        const QString type = ProcessType(pid);
+        browsers += type == QLatin1String("browser");
+        handlers += type == QLatin1String("crash-handler");
+        outside += std::find(tree.begin(), tree.end(), pid) == tree.end();
+    }
+    const QStringList folders = QDir(SiteDataFolderOfRun()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    std::printf("%sChromium's processes of the run: %zu in all, %d browsers, %d crash handlers, %d outside the tree; "
+                "site-data folders: %lld (%s)\n",
+                indent, ofRun.size(), browsers, handlers, outside, static_cast<long long>(folders.size()),
+                qPrintable(folders.join(QLatin1Char(' '))));
 }
 
 // Whether some client holds the keyboard: another client's grab fails then.
@@ -275,7 +359,8 @@ QString HomePage()
 // A delay whose threshold no tick count reaches: no reset.
 constexpr float kNoReset = 1e9f;
 
-// The presentation window, with the moments of its homepage's events.
+// The presentation window, with the moments of its homepage's events, as the
+// form reports them whichever engine draws the page.
 class Watched {
 public:
     // With realUser32 the keys are really locked; otherwise the calls are only recorded.
@@ -284,12 +369,24 @@ public:
         ReplaceSystemUser32(realUser32 ? nullptr : &recording_);
         clock_.start();
         QObject::connect(&form_, &FrmBrowser::NavigateComplete, [this](const QString& url) {
-            if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
-                std::fprintf(stderr, "%lld ms NavigateComplete2 %s\n",
-                             static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000), qPrintable(url));
+            Log("NavigateComplete2", url);
             if (url == home_) {
                 ++homeCompletes;
                 homeCompleteAt = clock_.nsecsElapsed();
+            }
+        });
+        QObject::connect(&form_, &FrmBrowser::DocumentComplete, [this](const QString& url) {
+            Log("DocumentComplete", url);
+            if (url == home_ && waitForLoad && !paused) {
+                // Loaded: the idle time starts now, and the next tick resets.
+                PresentationSettings.MinDelay = 10;
+                form_.TickCount = 0;
+            }
+            if (url == home_) {
+                ++homeLoads;
+                homeLoadAt = clock_.nsecsElapsed();
+            } else if (!url.isEmpty()) {  // Chromium's empty start page reports none
+                otherLoadAt = clock_.nsecsElapsed();
             }
         });
         AttachToPage();
@@ -307,6 +404,7 @@ public:
     qint64 Now() const { return clock_.nsecsElapsed(); }
     static double Ms(qint64 from, qint64 to) { return (to - from) / 1e6; }
     FrmBrowser& Form() { return form_; }
+    // The Qt WebEngine control's page; null on Chromium.
     QWebEnginePage* Page() const { return page_; }
 
     // The tick that reaches the threshold, as the timer would give it.
@@ -314,9 +412,7 @@ public:
     {
         form_.TickCount = 0;  // MinDelay 10 s: the threshold is one tick
         const qint64 at = Now();
-        if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
-            std::fprintf(stderr, "%lld ms tick\n",
-                         static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000));
+        Log("tick");
         form_.tmrTimeout_Timer();
         AttachToPage();
         return at;
@@ -334,42 +430,28 @@ public:
     qint64 homeCompleteAt = -1, homeLoadAt = -1, otherLoadAt = -1;
 
 private:
-    // The reset gives the control a new page for each visitor: follow it (the
-    // soak watches the Qt WebEngine control, the default engine).
+    // With BENCH_VERBOSE=1 in the environment, every event on stderr.
+    static void Log(const char* what, const QString& url = {})
+    {
+        if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
+            std::fprintf(stderr, "%lld ms %s %s\n",
+                         static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000), what, qPrintable(url));
+    }
+
+    // On Qt WebEngine the reset gives the control a new page for each
+    // visitor: follow it, for its renderer's end and for the modes that
+    // reach into the page.
     void AttachToPage()
     {
-        QWebEnginePage* current = form_.findChild<QWebEngineView*>()->page();
-        if (current == page_)
+        const auto* view = form_.findChild<QWebEngineView*>();
+        if (!view || view->page() == page_)
             return;
-        page_ = current;
-        QObject::connect(page_, &QWebEnginePage::loadStarted, page_, [this] {
-            if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
-                std::fprintf(stderr, "%lld ms loadStarted\n",
-                             static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000));
-        });
-        QObject::connect(page_, &QWebEnginePage::loadFinished, page_, [this](bool ok) {
-            if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
-                std::fprintf(stderr, "%lld ms loadFinished %d %s\n",
-                             static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000), ok,
-                             qPrintable(page_->url().toString()));
-            if (page_->url().toString() == home_ && waitForLoad && !paused) {
-                // Loaded: the idle time starts now, and the next tick resets.
-                PresentationSettings.MinDelay = 10;
-                form_.TickCount = 0;
-            }
-            if (ok && page_->url().toString() == home_) {
-                ++homeLoads;
-                homeLoadAt = clock_.nsecsElapsed();
-            } else if (ok) {
-                otherLoadAt = clock_.nsecsElapsed();
-            }
-        });
+        page_ = view->page();
+        QObject::connect(page_, &QWebEnginePage::loadStarted, page_, [] { Log("loadStarted"); });
         QObject::connect(page_, &QWebEnginePage::renderProcessTerminated, page_,
                          [this](QWebEnginePage::RenderProcessTerminationStatus, int) {
                              ++terminations;
-                             if (qEnvironmentVariableIntValue("BENCH_VERBOSE"))
-                                 std::fprintf(stderr, "%lld ms renderProcessTerminated\n",
-                                              static_cast<long long>(QDateTime::currentMSecsSinceEpoch() % 100000));
+                             Log("renderProcessTerminated");
                          });
     }
 
@@ -411,10 +493,11 @@ int ResetLatency(const BenchServer& server, int rounds)
         toComplete.push_back(Watched::Ms(tick, w.homeCompleteAt));
         toLoad.push_back(Watched::Ms(tick, w.homeLoadAt));
     }
-    std::printf("reset latency, %d resets from another page to the homepage (frames, images; from the HTTP cache)\n",
-                rounds);
+    std::printf("reset latency on %s, %d resets from another page to the homepage (frames, images; from the HTTP "
+                "cache)\n",
+                qPrintable(PresentationEngine()), rounds);
     PrintTimes("tick -> NavigateComplete2", toComplete);
-    PrintTimes("tick -> load finished", toLoad);
+    PrintTimes("tick -> DocumentComplete", toLoad);
     std::printf("  failures: %d\n", failures);
     return failures == 0 ? 0 : 1;
 }
@@ -513,6 +596,9 @@ int Soak(const BenchServer& server, long long count, int tickMs, bool interrupt,
     QElapsedTimer elapsed;
     elapsed.start();
     long firstPss = 0, lastPss = 0, firstAnon = 0, lastAnon = 0;
+    // This process alone (the program, and on Qt WebEngine the engine's browser side): heap in use and RSS.
+    std::size_t firstHeap = 0, lastHeap = 0;
+    long firstRss = 0, lastRss = 0;
     long long stalls = 0, lockLost = 0, popupsLeft = 0, promptsLeft = 0;
     long long nextMark = std::min<long long>(100, count);
     long long lastDetour = -1, popupsAsked = 0, promptsShown = 0;
@@ -548,37 +634,57 @@ int Soak(const BenchServer& server, long long count, int tickMs, bool interrupt,
         }
         if (w.resets >= nextMark) {
             const long pss = SettledPss(w, home);
+            const struct mallinfo2 heap = mallinfo2();
             if (firstPss == 0) {
                 firstPss = pss;
                 firstAnon = treeAnonKiB;
+                firstHeap = heap.uordblks;
+                firstRss = SelfStatusKiB("VmRSS");
             }
             lastPss = pss;
             lastAnon = treeAnonKiB;
+            lastHeap = heap.uordblks;
+            lastRss = SelfStatusKiB("VmRSS");
             std::printf("  %6lld resets  %6lld homepage loads  %lld renderer terminations  PSS %ld KiB (%+.1f %% "
                         "since 100), of it anonymous %ld KiB (%+.1f %%)  %.0f s\n",
                         w.resets, w.homeLoads, w.terminations, pss, 100.0 * (pss - firstPss) / firstPss, lastAnon,
                         100.0 * (lastAnon - firstAnon) / firstAnon, elapsed.elapsed() / 1000.0);
-            const struct mallinfo2 heap = mallinfo2();
-            std::printf("          this process's heap: %zu KiB in use, %zu KiB free\n", heap.uordblks / 1024,
-                        heap.fordblks / 1024);
+            std::printf("          this process: heap %zu KiB in use, %zu KiB free; RSS %ld KiB; anonymous PSS %ld "
+                        "KiB\n",
+                        heap.uordblks / 1024, heap.fordblks / 1024, lastRss,
+                        RollupKiB(static_cast<int>(QCoreApplication::applicationPid()), {"Pss_Anon", "Pss_Shmem"}));
             std::printf("          processes:%s\n", qPrintable(treeBreakdown));
+            PrintLeftovers("          ");
             if (locked) {
                 const bool held = KeyboardHeldByAnotherClient();
                 lockLost += !held;
                 std::printf("          keys locked: %s\n", held ? "yes" : "NO");
             }
             std::fflush(stdout);
-            nextMark = std::min(count, nextMark < 1000 ? 1000 : nextMark + 1000);
+            nextMark = std::min(count, nextMark < 500 ? 500 : nextMark < 1000 ? 1000 : nextMark + 1000);
             if (nextMark <= w.resets)
                 nextMark = count > w.resets ? w.resets + 1 : count;
         }
     }
-    std::printf("soak result: %lld resets, %lld completed homepage loads, %lld renderer terminations, %lld stalls\n",
-                w.resets, w.homeLoads, w.terminations, stalls);
+    std::printf("soak result on %s: %lld resets in %.0f s, %lld completed homepage loads, %lld renderer "
+                "terminations (Qt WebEngine), %lld stalls\n",
+                qPrintable(PresentationEngine()), w.resets, elapsed.elapsed() / 1000.0, w.homeLoads, w.terminations,
+                stalls);
     std::printf("  tree PSS after 100 resets %ld KiB, after %lld resets %ld KiB: growth %+.1f %%\n", firstPss, w.resets,
                 lastPss, 100.0 * (lastPss - firstPss) / firstPss);
     std::printf("  anonymous PSS after 100 resets %ld KiB, after %lld resets %ld KiB: growth %+.1f %%\n", firstAnon,
                 w.resets, lastAnon, 100.0 * (lastAnon - firstAnon) / firstAnon);
+    std::printf("  this process's heap in use after 100 resets %zu KiB, at the end %zu KiB: %+.2f KiB a reset\n",
+                firstHeap / 1024, lastHeap / 1024,
+                (static_cast<double>(lastHeap) - static_cast<double>(firstHeap)) / 1024.0 /
+                    static_cast<double>(std::max(1LL, w.resets - 100)));
+    std::printf("  this process's RSS after 100 resets %ld KiB, at the end %ld KiB (%+.1f %%)\n", firstRss, lastRss,
+                100.0 * (lastRss - firstRss) / std::max(1L, firstRss));
+    // No more resets: a browser ended at the last one has had time to go.
+    w.paused = true;
+    PresentationSettings.MinDelay = kNoReset;
+    Wait(3000);
+    PrintLeftovers("  ");
     if (locked)
         std::printf("  %lld popups and %lld prompts opened; keys found unlocked %lld times; popups left open by a "
                     "reset %lld, prompts left shown %lld\n",
@@ -639,16 +745,8 @@ int KilledRenderer(const BenchServer& server, int rounds)
 // Pss_Anon + Pss_Shmem, and the whole PSS, in KiB, of a process and all its descendants.
 std::pair<long, long> TreeOfKiB(int root)
 {
-    const std::map<int, int> parents = ParentsOfAll();
-    std::vector<int> tree{root};
-    for (std::size_t i = 0; i < tree.size(); ++i) {
-        for (const auto& [pid, parent] : parents) {
-            if (parent == tree[i])
-                tree.push_back(pid);
-        }
-    }
     long anon = 0, whole = 0;
-    for (int pid : tree) {
+    for (int pid : Descendants(root)) {
         anon += RollupKiB(pid, {"Pss_Anon", "Pss_Shmem"});
         whole += RollupKiB(pid, {"Pss"});
     }
@@ -843,6 +941,12 @@ int Run(const QStringList& args)
     PresentationSettings.MinDelay = 10;
     if (mode == QLatin1String("latency"))
         return ResetLatency(server, args.value(2, QStringLiteral("50")).toInt());
+    // These reach into the Qt WebEngine control's page (a script, its renderer).
+    if ((mode == QLatin1String("killed") || args.value(4) == QLatin1String("locked")) &&
+        PresentationEngine() != QLatin1String("qtwebengine")) {
+        std::printf("soak %s needs QUILLORY_ENGINE=qtwebengine\n", qPrintable(mode));
+        return 2;
+    }
     if (mode == QLatin1String("soak"))
         return Soak(server, args.value(2, QStringLiteral("500")).toLongLong(),
                     args.value(3, QStringLiteral("30")).toInt(), args.value(4) == QLatin1String("interrupt"),
