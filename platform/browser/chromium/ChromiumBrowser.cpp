@@ -1,5 +1,6 @@
 #include "platform/browser/chromium/ChromiumBrowser.h"
 
+#include "platform/Gpu.h"
 #include "platform/ProcessWindows.h"
 #include "platform/WindowManager.h"
 #include "platform/browser/AddressUrl.h"
@@ -30,6 +31,11 @@ const QString kBrowser = QStringLiteral("/usr/bin/chromium");
 // data: addresses are refused them), so its load is the window's, never a
 // navigation of the control's.
 const QString kStartPage = QStringLiteral("data:text/html,");
+// The browser makes its socket at TMPDIR/org.chromium.Chromium.XXXXXX/
+// SingletonSocket, whose whole path may be at most 107 bytes long; with a
+// longer one the browser does not start.
+constexpr int kLongestTemporaryFolder = 107 - 45;
+const QString kShortTemporaryFolder = QStringLiteral("/tmp/quillory-XXXXXX");
 // The start page's entry is looked for every 20 ms, for 2 s at most.
 constexpr int kStartEntryRetryMs = 20;
 constexpr int kStartEntryTries = 100;
@@ -99,10 +105,21 @@ void ChromiumBrowser::StartBrowser()
     // As root the browser starts only with its sandbox off, as Qt's engine.
     if (::geteuid() == 0)
         arguments << QStringLiteral("--no-sandbox");
+    // Without a GPU, compositing in software spares the memory of a GPU
+    // process that only emulates one.
+    if (DisplayLacksGpu())
+        arguments << QStringLiteral("--disable-gpu");
     // What the browser keeps in temporary files, and its crash dumps, which
     // hold what the page held, go with the visit too: crash dumps go to the
-    // configuration folder, whatever the user data folder.
-    const QStringList environment{QStringLiteral("TMPDIR=") + siteData_->path(),
+    // configuration folder, whatever the user data folder. Where the visit's
+    // folder is too deep for the browser's socket, its temporary files go to
+    // a folder of the visit's own in /tmp.
+    QString temporary = siteData_->path();
+    if (temporary.toLocal8Bit().size() > kLongestTemporaryFolder) {
+        shortTemporary_ = std::make_unique<QTemporaryDir>(kShortTemporaryFolder);
+        temporary = shortTemporary_->path();
+    }
+    const QStringList environment{QStringLiteral("TMPDIR=") + temporary,
                                   QStringLiteral("XDG_CONFIG_HOME=") + siteData_->path()};
     if (!pipe_.Start(kBrowser, arguments, environment))
         return;
@@ -134,6 +151,7 @@ void ChromiumBrowser::EndBrowser()
     pageUrl_.clear();
     conditionsUnanswered_ = 0;
     siteData_.reset();
+    shortTemporary_.reset();
 }
 
 void ChromiumBrowser::ForgetVisitor()

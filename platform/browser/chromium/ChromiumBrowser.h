@@ -88,6 +88,7 @@ private:
     void StartPendingNavigation();
 
     std::unique_ptr<QTemporaryDir> siteData_;
+    std::unique_ptr<QTemporaryDir> shortTemporary_;  // only where siteData_ is too deep
     DevToolsPipe pipe_;
     QString pageSession_;
     // Each followed session (the page's, the opened pages', and their frames'
