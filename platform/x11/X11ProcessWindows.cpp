@@ -184,9 +184,16 @@ FocusChange FocusChangeOf(const QByteArray& eventType, const void* message, quin
     const int type = event->response_type & ~kSentByClient;
     if (type != XCB_FOCUS_IN && type != XCB_FOCUS_OUT)
         return FocusChange::None;
-    // Focus in and focus out events have the same layout.
+    // Focus in and focus out events have the same layout. Only the window's
+    // own focus counts, not one passing to or from a window within it, nor
+    // a keyboard grab's start or end.
+    const auto* focus = reinterpret_cast<const xcb_focus_in_event_t*>(event);
+    if (focus->mode != XCB_NOTIFY_MODE_NORMAL || focus->detail == XCB_NOTIFY_DETAIL_VIRTUAL ||
+        focus->detail == XCB_NOTIFY_DETAIL_NONLINEAR_VIRTUAL || focus->detail == XCB_NOTIFY_DETAIL_POINTER ||
+        focus->detail == XCB_NOTIFY_DETAIL_POINTER_ROOT || focus->detail == XCB_NOTIFY_DETAIL_NONE)
+        return FocusChange::None;
     if (window)
-        *window = reinterpret_cast<const xcb_focus_in_event_t*>(event)->event;
+        *window = focus->event;
     return type == XCB_FOCUS_IN ? FocusChange::Arrived : FocusChange::Left;
 }
 
@@ -223,7 +230,14 @@ void FocusWindow(quint64 window)
     xcb_connection_t* c = QtX11Connection();
     if (!c || !window)
         return;
-    xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, static_cast<xcb_window_t>(window), XCB_CURRENT_TIME);
+    const auto w = static_cast<xcb_window_t>(window);
+    xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, w, XCB_CURRENT_TIME);
+    // The toolkit asks for the focus with the time of the last event it saw,
+    // and the server refuses a request older than the last focus change: an
+    // empty change of a property of the window brings the toolkit the
+    // server's time now, later than this change.
+    xcb_change_property(c, XCB_PROP_MODE_APPEND, w, InternAtom(c, "_QUILLORY_FOCUS_TIME"), XCB_ATOM_CARDINAL, 32, 0,
+                        nullptr);
     xcb_flush(c);
 }
 

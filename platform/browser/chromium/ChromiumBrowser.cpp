@@ -225,7 +225,7 @@ void ChromiumBrowser::ShowPopup(int windowId, const QSize& size, const QMargins&
 {
     if (popups_.contains(windowId) || !ShownPage(windowId))
         return;
-    auto* popup = new ChromiumPopup(size.shrunkBy(bars), this);
+    auto* popup = new ChromiumPopup(size.shrunkBy(bars), this, [this] { return NoOtherWindowOpen(); });
     popup->Holder().SetHiddenMargins(bars);
     popups_.insert(windowId, popup);
     UpdatePopupTitle(windowId);

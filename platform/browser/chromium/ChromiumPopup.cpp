@@ -13,13 +13,13 @@
 
 namespace quillory {
 
-ChromiumPopup::ChromiumPopup(const QSize& size, QWidget* keyReceiver)
+ChromiumPopup::ChromiumPopup(const QSize& size, QWidget* keyReceiver, std::function<bool()> mayTakeFocus)
     // No maximise button: a maximised window would cover the left strip.
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       keyReceiver_(keyReceiver),
       browserArea_(new QWidget(this)),
-      keyFocus_(new KeyFocusWindow(this, keyReceiver, browserArea_, [] { return true; })),
+      keyFocus_(new KeyFocusWindow(this, keyReceiver, browserArea_, std::move(mayTakeFocus))),
       holder_(browserArea_)
 {
     setWindowIcon(QApplication::windowIcon());

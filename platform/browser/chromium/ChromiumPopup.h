@@ -10,6 +10,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 namespace quillory {
 
 class KeyFocusWindow;
@@ -17,8 +19,9 @@ class KeyFocusWindow;
 class ChromiumPopup : public QWidget {
     Q_OBJECT
 public:
-    // `keyReceiver` gets the keys typed while this window has the focus.
-    ChromiumPopup(const QSize& size, QWidget* keyReceiver);
+    // `keyReceiver` gets the keys typed while this window has the focus;
+    // `mayTakeFocus` says whether the focus may be moved within it now.
+    ChromiumPopup(const QSize& size, QWidget* keyReceiver, std::function<bool()> mayTakeFocus);
     ~ChromiumPopup() override;
 
     WindowHolder& Holder() { return holder_; }

@@ -50,9 +50,7 @@ void LimitPage(DevToolsPipe& pipe, const QString& session)
     // A file picker is reported to the program instead of shown, and left unanswered.
     pipe.Send(QStringLiteral("Page.setInterceptFileChooserDialog"), {{"enabled", true}}, session);
     pipe.Send(QStringLiteral("Page.addScriptToEvaluateOnNewDocument"),
-              {{"source", QLatin1String(kNoContextMenu)},
-               {"worldName", "quillory"},
-               {"runImmediately", true}},
+              {{"source", QLatin1String(kNoContextMenu)}, {"worldName", "quillory"}, {"runImmediately", true}},
               session);
 }
 
