@@ -15,9 +15,7 @@ constexpr QSize kDefaultSize(800, 600);
 }
 
 PopupWindow::PopupWindow(QWebEngineProfile* profile)
-    // No maximise button: a maximised window would cover the left strip.
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : QWidget(nullptr, kPopupWindowFlags),
       view_(new QWebEngineView(this)),
       page_(new BrowserPage(profile, false, this))
 {
@@ -61,9 +59,7 @@ void PopupWindow::moveEvent(QMoveEvent* event)
 void PopupWindow::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    // A window manager may still maximise it (a double click on the title bar).
-    if (event->type() == QEvent::WindowStateChange && (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
-        QMetaObject::invokeMethod(this, &QWidget::showNormal, Qt::QueuedConnection);
+    KeepUnmaximised(*this, *event);
 }
 
 void PopupWindow::UpdateTitle()
@@ -71,7 +67,7 @@ void PopupWindow::UpdateTitle()
     QString title = page_->title();
     if (title.isEmpty())
         title = page_->url().isEmpty() ? QStringLiteral("about:blank") : page_->url().toString();
-    setWindowTitle(title + QLatin1String(" - ") + QLatin1String(kBrowserWindowMarker));
+    setWindowTitle(PopupTitle(title));
 }
 
 }  // namespace quillory

@@ -1,7 +1,5 @@
 #include "platform/browser/chromium/ChromiumPopup.h"
 
-#include "platform/BrowserWindowMarker.h"
-#include "platform/ProcessWindows.h"
 #include "platform/browser/PopupPlacement.h"
 #include "platform/browser/chromium/KeyFocusWindow.h"
 #include "platform/browser/chromium/WindowHolder.h"
@@ -14,9 +12,7 @@
 namespace quillory {
 
 ChromiumPopup::ChromiumPopup(const QSize& size, QWidget* keyReceiver, std::function<bool()> mayTakeFocus)
-    // No maximise button: a maximised window would cover the left strip.
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : QWidget(nullptr, kPopupWindowFlags),
       keyReceiver_(keyReceiver),
       browserArea_(new QWidget(this)),
       keyFocus_(new KeyFocusWindow(this, keyReceiver, browserArea_, std::move(mayTakeFocus))),
@@ -39,8 +35,7 @@ ChromiumPopup::~ChromiumPopup()
 
 void ChromiumPopup::SetPageTitle(const QString& title)
 {
-    setWindowTitle((title.isEmpty() ? QStringLiteral("about:blank") : title) + QLatin1String(" - ") +
-                   QLatin1String(kBrowserWindowMarker));
+    setWindowTitle(PopupTitle(title.isEmpty() ? QStringLiteral("about:blank") : title));
 }
 
 void ChromiumPopup::closeEvent(QCloseEvent* event)
@@ -66,9 +61,7 @@ void ChromiumPopup::moveEvent(QMoveEvent* event)
 void ChromiumPopup::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    // A window manager may still maximise it (a double click on the title bar).
-    if (event->type() == QEvent::WindowStateChange && (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
-        QMetaObject::invokeMethod(this, &QWidget::showNormal, Qt::QueuedConnection);
+    KeepUnmaximised(*this, *event);
 }
 
 void ChromiumPopup::keyPressEvent(QKeyEvent* event)
