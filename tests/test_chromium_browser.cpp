@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
@@ -52,6 +53,7 @@ private slots:
     void offlineReadsOnlyTheCache();
     void nextVisitorFindsNothingButTheCache();
     void keysReachThePageButNotTheBrowser();
+    void pagesReachNoneOfTheBrowsersOwnPages();
 
 private:
     LocalServer server_;
@@ -215,6 +217,45 @@ void ChromiumBrowserTest::keysReachThePageButNotTheBrowser()
     QTest::keyClicks(browser_, QStringLiteral("Ab c"));
     QTest::keyClick(browser_, Qt::Key_Backspace);
     QTRY_VERIFY_WITH_TIMEOUT(server_.Requests().contains("/typed?Ab%20"), 10000);
+
+    // Keys that still come here while another of the program's windows is
+    // open, as they may the moment the exit prompt opens, are that window's.
+    QWidget prompt;
+    auto* box = new QLineEdit(&prompt);
+    prompt.show();
+    box->setFocus();
+    QTest::keyClicks(browser_, QStringLiteral("xyz"));
+    QCOMPARE(box->text(), QStringLiteral("xyz"));
+    QTest::qWait(500);
+    QVERIFY2(server_.Requests().filter(QStringLiteral("/typed?Ab%20x")).isEmpty(),
+             qPrintable(server_.Requests().join(' ')));
+}
+
+// The browser's settings, tools, source view and local files are no page's
+// to open: no navigation completes but the web's, or the empty page the
+// browser puts in place of one it blocks.
+void ChromiumBrowserTest::pagesReachNoneOfTheBrowsersOwnPages()
+{
+    const QString page = server_.Url(QStringLiteral("escapes.html"));
+    QSignalSpy completed(browser_, &ChromiumBrowser::NavigateComplete2);
+    for (const QString& target :
+         {QStringLiteral("chrome://settings/"), QStringLiteral("chrome://version/"),
+          QStringLiteral("chrome://downloads/"), QStringLiteral("view-source:") + page,
+          QStringLiteral("file:///etc/hostname"), QStringLiteral("devtools://devtools/bundled/inspector.html"),
+          QStringLiteral("chrome-untrusted://terms/")}) {
+        for (const char* how : {"location", "link"}) {
+            const qsizetype asked = server_.Requests().size();
+            completed.clear();
+            browser_->Navigate(page + QStringLiteral("?how=") + how + QStringLiteral("&to=") +
+                               QString::fromLatin1(QUrl::toPercentEncoding(target)));
+            QTRY_VERIFY_WITH_TIMEOUT(!server_.Requests().mid(asked).filter(QStringLiteral("/trying?")).isEmpty(),
+                                     20000);
+            QTest::qWait(600);
+            for (const QString& url : Urls(completed))
+                QVERIFY2(url.startsWith(server_.Url({})) || url.startsWith(QLatin1String("about:blank")),
+                         qPrintable(target + QLatin1Char(' ') + how + QLatin1String(": ") + url));
+        }
+    }
 }
 
 QUILLORY_TEST_MAIN(ChromiumBrowserTest)

@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
+
 #include <unistd.h>
 
 namespace quillory {
@@ -71,7 +73,7 @@ ChromiumBrowser::ChromiumBrowser(QWidget* parent)
         if (settling)
             KeepKeys();
         else if (FocusIsNowhere() && NoOtherWindowOpen())
-            keys_->TakeFocus();
+            TakeFocusFromNowhere();
     });
     StartBrowser();
 }
@@ -398,27 +400,47 @@ void ChromiumBrowser::focusInEvent(QFocusEvent* event)
     KeepKeys();
 }
 
-// Only while the control's own window is the focused one, and no other of
-// the program's windows is open: the exit prompt, even minimised, is given
+// Only while the focus is in the control's own window, as the window system
+// has it (the toolkit learns late that a page's window took the focus, and
+// moving it back would put the presentation over that window), and no other
+// of the program's windows is open: the exit prompt, even minimised, is given
 // the focus by the window manager as it comes back, which a focus moved
 // meanwhile would keep from it.
 void ChromiumBrowser::KeepKeys()
 {
-    const bool focused = hasFocus() && window()->windowHandle() &&
-                         QGuiApplication::focusWindow() == window()->windowHandle();
-    if ((focused || FocusIsNowhere()) && NoOtherWindowOpen())
+    if (!NoOtherWindowOpen() || FocusIsWithin(keys_->winId()))
+        return;
+    if (FocusIsWithin(window()->winId()))
         keys_->TakeFocus();
+    else if (FocusIsNowhere())
+        TakeFocusFromNowhere();
+}
+
+// The newest of the pages' windows, or else the presentation, takes the
+// focus nobody has: the window a visitor opened last is the one in use, and
+// a window manager would bring a focused presentation, full screen, over it.
+void ChromiumBrowser::TakeFocusFromNowhere()
+{
+    if (popups_.isEmpty())
+        keys_->TakeFocus();
+    else  // the browser numbers its windows in the order it opens them
+        popups_.value(*std::max_element(popups_.keyBegin(), popups_.keyEnd()))->TakeKeyFocus();
 }
 
 // No window of the program's but the presentation and the windows pages opened.
-bool ChromiumBrowser::NoOtherWindowOpen() const
+QWidget* ChromiumBrowser::OtherOpenWindow() const
 {
     for (QWidget* other : QApplication::topLevelWidgets()) {
         if (other != window() && other->isVisible() && other->windowType() != Qt::ToolTip &&
             other->windowType() != Qt::Popup && !qobject_cast<ChromiumPopup*>(other))
-            return false;
+            return other;
     }
-    return true;
+    return nullptr;
+}
+
+bool ChromiumBrowser::NoOtherWindowOpen() const
+{
+    return !OtherOpenWindow();
 }
 
 // The toolkit gives the focus to the top-level window as it becomes active,
@@ -439,6 +461,13 @@ QImage ChromiumBrowser::Picture()
 
 void ChromiumBrowser::keyPressEvent(QKeyEvent* event)
 {
+    // Keys typed the moment another of the program's windows opens, such as
+    // the exit prompt, may come here before that window has the focus: they
+    // are its keys, not the page's.
+    if (QWidget* other = OtherOpenWindow()) {
+        QCoreApplication::sendEvent(other->focusWidget() ? other->focusWidget() : other, event);
+        return;
+    }
     const QString session = KeySession();
     if (const std::optional<QJsonObject> key = PageKeyEvent(*event); key && !session.isEmpty())
         pipe_.Send(QStringLiteral("Input.dispatchKeyEvent"), *key, session);

@@ -44,6 +44,8 @@ public:
     bool Offline() const override { return offline_; }
     // The browser draws into a window of its own: the picture is the screen's.
     QImage Picture() override;
+    // Each visitor gets a new browser.
+    bool EngineOutlivesVisitors() const override { return false; }
 
     // The browser process, for its end to be seen to.
     qint64 BrowserProcessId() const { return pipe_.ProcessId(); }
@@ -83,6 +85,9 @@ private:
     void OnEvent(const QString& method, const QJsonObject& params, const QString& session);
     void DropStartEntry(int tries = 0);
     void KeepKeys();
+    void TakeFocusFromNowhere();
+    // Another of the program's windows, open over the pages: the exit prompt.
+    QWidget* OtherOpenWindow() const;
     bool NoOtherWindowOpen() const;
     void SendNetworkConditions(const QString& session);
     void StartPendingNavigation();

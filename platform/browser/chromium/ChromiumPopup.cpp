@@ -33,6 +33,11 @@ ChromiumPopup::~ChromiumPopup()
     holder_.Release();
 }
 
+void ChromiumPopup::TakeKeyFocus()
+{
+    keyFocus_->TakeFocus();
+}
+
 void ChromiumPopup::SetPageTitle(const QString& title)
 {
     setWindowTitle(PopupTitle(title.isEmpty() ? QStringLiteral("about:blank") : title));

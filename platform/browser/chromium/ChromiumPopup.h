@@ -25,6 +25,8 @@ public:
     ~ChromiumPopup() override;
 
     WindowHolder& Holder() { return holder_; }
+    // Moves the keyboard focus to the window's key window.
+    void TakeKeyFocus();
     void SetPageTitle(const QString& title);
 
 signals:
