@@ -311,7 +311,8 @@ void AtIdleReset(FrmBrowser& form)
     static std::optional<qint64> settled;
     static bool due = false;  // the handover waits for the homepage
     const qint64 bound = BoundKiB();
-    if (bound == 0 || due || form.BrowserClosed())
+    // An engine started anew for each visitor keeps nothing to renew.
+    if (bound == 0 || due || !form.EngineOutlivesVisitors())
         return;
     const std::optional<qint64> now = TreeMemoryKiB(QCoreApplication::applicationPid());
     if (!now)

@@ -31,7 +31,9 @@ namespace renewal {
 // turns renewal off), otherwise 256 MiB.
 qint64 BoundKiB();
 
-// Called at every idle reset, once the reset has sent the page home.
+// Called at every idle reset, once the reset has sent the page home. Only
+// where the engine outlives its visitors: Chromium, started anew for each
+// visitor, never needs it.
 void AtIdleReset(FrmBrowser& form);
 
 // In an instance started by a renewal, takes over the settings and the

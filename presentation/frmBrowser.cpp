@@ -79,6 +79,11 @@ void FrmBrowser::Navigate(const QString& url)
         webBrowser->Navigate(url);
 }
 
+bool FrmBrowser::EngineOutlivesVisitors() const
+{
+    return webBrowser && webBrowser->EngineOutlivesVisitors();
+}
+
 QImage FrmBrowser::BrowserPicture() const
 {
     return webBrowser ? webBrowser->Picture() : QImage();

@@ -35,6 +35,8 @@ public:
     // What the browser control shows now; null once the browser is closed.
     QImage BrowserPicture() const;
     bool BrowserClosed() const { return webBrowser == nullptr; }
+    // Whether the engine's memory may grow from one visitor to the next.
+    bool EngineOutlivesVisitors() const;
 
     // The outer rectangle in twips.
     float Left() const;

@@ -37,6 +37,10 @@ public:
     // What the control shows now, as drawn on the screen.
     virtual QImage Picture() { return grab().toImage(); }
 
+    // Whether the engine's processes live on from one visitor to the next,
+    // so that their memory may grow over weeks of visits.
+    virtual bool EngineOutlivesVisitors() const { return true; }
+
 signals:
     // A page asks for a new window, which does not exist yet. Setting *Cancel
     // to True stops it; otherwise it opens as a window of its own, titled
