@@ -78,10 +78,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 # Libraries come from the binary (dpkg-shlibdeps); these are what the linker
-# cannot see: the web engine's helper process, the dialog's font, and what the
-# unit and its maintainer scripts run.
+# cannot see: Debian's Chromium, which draws the pages, Qt WebEngine's helper
+# process for the About box (and for the pages where Chromium is removed), the
+# dialog's font, and what the unit and its maintainer scripts run.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6webenginecore6-bin, fonts-liberation2, xinit, systemd")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "chromium, libqt6webenginecore6-bin, fonts-liberation2, xinit, systemd")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xserver-xorg, x11-xserver-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${QUILLORY_DEBIAN_DIR}/postinst ${QUILLORY_DEBIAN_DIR}/prerm ${QUILLORY_DEBIAN_DIR}/postrm

@@ -25,11 +25,15 @@
 
 // The engine's environment is settled first, as the program does, and each
 // test process gets caches of its own so that parallel tests never share a
-// disk cache or a data folder.
+// disk cache or a data folder. The presentation runs on Qt WebEngine here,
+// whose pages these tests reach into; the Chromium control has tests of its
+// own, and the end-to-end tests run the program on both.
 #define QUILLORY_TEST_MAIN(TestClass)                                               \
     int main(int argc, char** argv)                                                 \
     {                                                                               \
         QTemporaryDir home;                                                         \
+        if (!qEnvironmentVariableIsSet("QUILLORY_ENGINE"))                          \
+            qputenv("QUILLORY_ENGINE", "qtwebengine");                              \
         qputenv("XDG_CACHE_HOME", home.filePath(QStringLiteral("cache")).toUtf8()); \
         qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());   \
         quillory::PrepareEngineEnvironment();                                       \

@@ -12,8 +12,10 @@ import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 BINARY = None
-# The engine the kiosks draw their pages with (QUILLORY_ENGINE, as the program reads it).
-ENGINE = os.environ.get("QUILLORY_ENGINE") or "qtwebengine"
+# The engine the kiosks draw their pages with, as the program chooses it:
+# Debian's Chromium where installed, unless QUILLORY_ENGINE=qtwebengine.
+ENGINE = ("chromium" if os.environ.get("QUILLORY_ENGINE") != "qtwebengine" and os.access("/usr/bin/chromium", os.X_OK)
+          else "qtwebengine")
 HOME_GREEN = (0x2A, 0x7D, 0x2A)  # the background of pages/home.html
 NEXT_BLUE = (0x2A, 0x2A, 0x7D)  # the background of pages/next.html; a link of pages/visitor.html
 VISITED_RED = (0x7D, 0x2A, 0x2A)  # the same link once visited
@@ -132,8 +134,10 @@ def windows_named(pattern, by="--name"):
 
 
 def program_windows(kiosk):
-    """The program's mapped windows: the presentation and whatever a page opened over it."""
-    return windows_named(str(kiosk.process.pid), by="--pid")
+    """The mapped windows of the program and of the browser it started: the
+    presentation and whatever a page opened over it."""
+    pids = [kiosk.process.pid] + [pid for _, pid in children(kiosk.process.pid)]
+    return [window for pid in pids for window in windows_named(str(pid), by="--pid")]
 
 
 def presentation_window():

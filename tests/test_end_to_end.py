@@ -278,8 +278,6 @@ class NewWindows(KioskCase):
 
 
     def test_an_allowed_window_is_the_programs_own_and_takes_the_visitors_keys(self):
-        if e2e.ENGINE == "chromium" and os.environ.get("QUILLORY_TEST_WM"):
-            self.skipTest("on Chromium under a window manager, 1 popup in 4 to 8 stays blank or behind the presentation")
         kiosk = self.start_presentation("30,allownewwindows")
         xdotool("mousemove", 250, 450, "click", 1)  # the "A new window" link
         popup = wait_for(lambda: e2e.windows_named("^Popup page - Microsoft Internet Explorer$"), timeout=10)
@@ -337,6 +335,8 @@ class RendererDeaths(KioskCase):
     """Renderers killed as the out-of-memory killer would: each costs the visitor one page, never the program."""
 
     def test_each_renderer_may_die_again_and_again(self):
+        if e2e.ENGINE == "chromium":
+            self.skipTest("no next visitor's page waits on Chromium: the test below kills its processes")
         kiosk = self.start_presentation("10,allownewwindows,pass:secret")
         for killed in ("the waiting page's", "the page's on the screen", "a popup's, with all the others",
                        "the waiting page's", "all, just after a reset"):
@@ -450,13 +450,17 @@ class PageControls(KioskCase):
         # with the exit gesture still working through them.
         xdotool("mousemove", 385, 490, "click", 1)
         self.assertTrue(wait_for(lambda: len(e2e.program_windows(kiosk)) > len(presentation), timeout=5), "no list")
-        self.assertTrue(wait_for(lambda: e2e.program_windows(kiosk) == presentation, timeout=45),
+        self.assertTrue(wait_for(lambda: len(e2e.program_windows(kiosk)) == len(presentation), timeout=45),
                         e2e.program_windows(kiosk))
         time.sleep(1)
         self.assertIsNone(kiosk.process.poll())
         self.assertEqual(e2e.keyboard_grab_status(), 1)
-        xdotool("mousemove", 385, 490, "click", 1)
-        self.assertTrue(wait_for(lambda: len(e2e.program_windows(kiosk)) > len(presentation), timeout=5), "no list")
+
+        def list_opens():  # once the new page is there to take the click
+            xdotool("mousemove", 385, 470, "mousemove", 385, 490, "click", 1)
+            return wait_for(lambda: len(e2e.program_windows(kiosk)) > len(presentation), timeout=2)
+
+        self.assertTrue(wait_for(list_opens, timeout=10), "no list")
         self.open_prompt()
         xdotool("key", "BackSpace")  # the wrong entry typed earlier stays in the box
         self.ends_cleanly(kiosk, "secret")
@@ -510,6 +514,8 @@ class Renewal(KioskCase):
         self.fail("no renewal")
 
     def test_renewal_keeps_screen_lock_settings_cache_and_session_process(self):
+        if e2e.ENGINE == "chromium":
+            self.skipTest("each visitor gets a new Chromium: nothing grows to renew")
         homepage_shown = lambda: shows(HOME_GREEN)
         url = self.server.url("hoard.html")
         kiosk = self.start_presentation("10,pass:Secret", {"QUILLORY_RENEWAL_MIB": "1"}, "hoard.html")

@@ -91,6 +91,12 @@ class Package(unittest.TestCase):
                 self.assertTrue(e2e.wait_for(lambda: starts() == 1), "homepage never requested")
                 first = e2e.wait_for(program)
                 self.assertEqual(len(first), 1)
+                # Its pages are Debian's Chromium's, which keeps its sandbox for the account.
+                browser = lambda: subprocess.run(["pgrep", "-u", "kiosk", "-P", first[0], "-f", "remote-debugging-pipe"],
+                                                 capture_output=True, text=True).stdout.split()
+                self.assertTrue(e2e.wait_for(browser, timeout=20), "no Chromium runs")
+                with open(f"/proc/{browser()[0]}/cmdline", "rb") as cmdline:
+                    self.assertNotIn(b"--no-sandbox", cmdline.read())
                 # /usr/bin/quillory ran, and the About box's page lies in the folder it runs from.
                 executable = os.readlink(f"/proc/{first[0]}/exe")
                 self.assertEqual(executable, os.path.realpath("/usr/bin/quillory"))

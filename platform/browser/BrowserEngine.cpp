@@ -7,14 +7,14 @@
 
 namespace quillory {
 
-// Qt WebEngine draws the pages unless QUILLORY_ENGINE asks for Debian's
-// Chromium and it is installed. Chromium becomes the default once its control
-// keeps a visitor in as the Qt one does: today a page's new windows, context
-// menu and downloads still reach the visitor there.
+// Debian's Chromium draws the pages wherever it is installed: it is current
+// and gets security updates, where Qt WebEngine's engine is years old and
+// fit only for trusted pages. Qt WebEngine draws them where Chromium is
+// missing, on Windows, and when QUILLORY_ENGINE=qtwebengine asks for it.
 QString PresentationEngine()
 {
 #ifndef _WIN32
-    if (qEnvironmentVariable("QUILLORY_ENGINE") == QLatin1String("chromium") && ChromiumBrowser::IsInstalled())
+    if (qEnvironmentVariable("QUILLORY_ENGINE") != QLatin1String("qtwebengine") && ChromiumBrowser::IsInstalled())
         return QStringLiteral("chromium");
 #endif
     return QStringLiteral("qtwebengine");
