@@ -34,7 +34,6 @@ public:
     void Navigate(const QString& url);
     // What the browser control shows now; null once the browser is closed.
     QImage BrowserPicture() const;
-    bool BrowserClosed() const { return webBrowser == nullptr; }
     // Whether the engine's memory may grow from one visitor to the next.
     bool EngineOutlivesVisitors() const;
 
