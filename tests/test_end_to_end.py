@@ -478,7 +478,7 @@ class EndingWithWindowsOpen(KioskCase):
                     earlier.end(signal.SIGKILL)  # one that failed
                 password = "" if way == "corner" else ",pass:secret"
                 kiosk = self.start([self.server.url("popups-left.html") + ",30,allownewwindows" + password])
-                self.assertTrue(wait_for(lambda: len(e2e.windows_named("^Popup page - ")) == 2, timeout=30))
+                self.assertTrue(wait_for(lambda: len(e2e.windows_named("^Popup page - Microsoft Internet Explorer$")) == 2, timeout=30))
                 time.sleep(1.5)  # the page moves its second popup after half a second
                 self.assertTrue(wait_for(e2e.left_strip_uncovered, timeout=5), "a popup covers the left strip")
                 if password:
