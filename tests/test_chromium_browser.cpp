@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QTemporaryDir>
 
 #include <csignal>
 #include <memory>
@@ -54,6 +55,7 @@ private slots:
     void nextVisitorFindsNothingButTheCache();
     void keysReachThePageButNotTheBrowser();
     void pagesReachNoneOfTheBrowsersOwnPages();
+    void pagesStartNoProgramAndNeverReachTheScreen();
 
 private:
     LocalServer server_;
@@ -256,6 +258,54 @@ void ChromiumBrowserTest::pagesReachNoneOfTheBrowsersOwnPages()
                          qPrintable(target + QLatin1Char(' ') + how + QLatin1String(": ") + url));
         }
     }
+}
+
+// No page starts a program of the desktop's, by any way it has; nor does it
+// capture the screen, float a picture-in-picture window over the program or
+// read the screen's colours with the eyedropper: each is refused at once.
+void ChromiumBrowserTest::pagesStartNoProgramAndNeverReachTheScreen()
+{
+    // Stand-ins for the desktop's launchers, first on the PATH, record every call.
+    QTemporaryDir launchers;
+    const QString calls = launchers.filePath(QStringLiteral("calls"));
+    QFile recorder(launchers.filePath(QStringLiteral("record")));
+    QVERIFY(recorder.open(QIODevice::WriteOnly));
+    recorder.write(QStringLiteral("#!/bin/sh\necho \"$0 $*\" >> '%1'\n").arg(calls).toUtf8());
+    recorder.close();
+    recorder.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    for (const char* name : {"xdg-open", "xdg-email", "xdg-mime", "xdg-settings", "gio", "gvfs-open", "kde-open",
+                             "exo-open", "sensible-browser", "x-www-browser", "www-browser"})
+        QVERIFY(QFile::link(recorder.fileName(), launchers.filePath(QLatin1String(name))));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", launchers.path().toLocal8Bit() + ':' + path);
+    browser_->ForgetVisitor();  // a browser that has that PATH
+    qputenv("PATH", path);
+
+    QSignalSpy loaded(browser_, &ChromiumBrowser::DocumentComplete);
+    const QString page = server_.Url(QStringLiteral("requests.html"));
+    browser_->Navigate(page);
+    QTRY_VERIFY_WITH_TIMEOUT(Urls(loaded).contains(page), 20000);
+    QTest::qWait(500);  // the browser's window drawn where the clicks go
+    // Picture-in-picture, the eyedropper, screen capture; the mailto: link,
+    // location, frame, form and window, which opens over the page's middle;
+    // last tel:, whose question ("Open xdg-open?") then stays over the page.
+    // Each click brings the user activation that each needs. In the page's
+    // columns at x 0, 220 and 420, rows 100 apart; the control is at x 10.
+    const QPoint clicks[] = {{510, 130}, {510, 230}, {510, 330}, {100, 130}, {310, 30},
+                             {310, 130}, {310, 330}, {310, 230}, {510, 30}};
+    for (const QPoint& at : clicks) {
+        QCOMPARE(QProcess::execute(QStringLiteral("xdotool"),
+                                   {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"}),
+                 0);
+        QTest::qWait(300);
+    }
+    for (const char* answer :
+         {"/noted?pip-NotAllowedError", "/noted?eyedropper-absent", "/noted?screen-NotAllowedError"})
+        QTRY_VERIFY2_WITH_TIMEOUT(server_.Requests().contains(QLatin1String(answer)),
+                                  qPrintable(answer + server_.Requests().join(' ')), 5000);
+    QTest::qWait(1000);  // a launcher the browser had started would have written by now
+    QFile recorded(calls);
+    QVERIFY2(!recorded.exists(), recorded.open(QIODevice::ReadOnly) ? recorded.readAll().constData() : "");
 }
 
 QUILLORY_TEST_MAIN(ChromiumBrowserTest)

@@ -7,6 +7,7 @@
 #include "platform/browser/SiteDataFolders.h"
 #include "platform/browser/chromium/ChromiumPopup.h"
 #include "platform/browser/chromium/KeyFocusWindow.h"
+#include "platform/browser/chromium/NoLaunchers.h"
 #include "platform/browser/chromium/PageKeys.h"
 #include "platform/browser/chromium/PageLimits.h"
 
@@ -104,6 +105,7 @@ void ChromiumBrowser::StartBrowser()
         QStringLiteral("--disk-cache-dir=") + cache,
         QStringLiteral("--app=") + kStartPage,
     };
+    arguments << LimitingSwitches();
     // As root the browser starts only with its sandbox off, as Qt's engine.
     if (::geteuid() == 0)
         arguments << QStringLiteral("--no-sandbox");
@@ -122,7 +124,8 @@ void ChromiumBrowser::StartBrowser()
         temporary = shortTemporary_->path();
     }
     const QStringList environment{QStringLiteral("TMPDIR=") + temporary,
-                                  QStringLiteral("XDG_CONFIG_HOME=") + siteData_->path()};
+                                  QStringLiteral("XDG_CONFIG_HOME=") + siteData_->path(),
+                                  PathWithoutLaunchers(siteData_->path() + QStringLiteral("/launchers"))};
     if (!pipe_.Start(kBrowser, arguments, environment))
         return;
     // Every page the browser opens comes attached, and waits: the app
