@@ -58,8 +58,10 @@ ChromiumBrowser::ChromiumBrowser(QWidget* parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     connect(&pipe_, &DevToolsPipe::Event, this, &ChromiumBrowser::OnEvent);
-    // A browser that dies takes its window along; the next visitor gets a new one.
+    // A browser that dies takes its window along, and is told of once its
+    // end has been seen to: a new one may not start within the pipe's report.
     connect(&pipe_, &DevToolsPipe::Ended, this, &ChromiumBrowser::EndBrowser);
+    connect(&pipe_, &DevToolsPipe::Ended, this, &BrowserControl::BrowserEnded, Qt::QueuedConnection);
     // The browser's window goes into a window of the holder's; the keyboard
     // focus stays in a window beside it, through which keys come to the
     // control wherever the pointer is.
