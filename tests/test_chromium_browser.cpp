@@ -286,21 +286,22 @@ void ChromiumBrowserTest::pagesStartNoProgramAndNeverReachTheScreen()
     browser_->Navigate(page);
     QTRY_VERIFY_WITH_TIMEOUT(Urls(loaded).contains(page), 20000);
     QTest::qWait(500);  // the browser's window drawn where the clicks go
-    // Picture-in-picture, the eyedropper, screen capture; the mailto: link,
+    // Picture-in-picture, the eyedropper, screen capture, the document's
+    // picture-in-picture window; the mailto: link,
     // location, frame, form and window, which opens over the page's middle;
     // last tel:, whose question ("Open xdg-open?") then stays over the page.
     // Each click brings the user activation that each needs. In the page's
     // columns at x 0, 220 and 420, rows 100 apart; the control is at x 10.
-    const QPoint clicks[] = {{510, 130}, {510, 230}, {510, 330}, {100, 130}, {310, 30},
-                             {310, 130}, {310, 330}, {310, 230}, {510, 30}};
+    const QPoint clicks[] = {{510, 130}, {510, 230}, {510, 330}, {510, 430}, {100, 130},
+                             {310, 30},  {310, 130}, {310, 330}, {310, 230}, {510, 30}};
     for (const QPoint& at : clicks) {
         QCOMPARE(QProcess::execute(QStringLiteral("xdotool"),
                                    {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"}),
                  0);
         QTest::qWait(300);
     }
-    for (const char* answer :
-         {"/noted?pip-NotAllowedError", "/noted?eyedropper-absent", "/noted?screen-NotAllowedError"})
+    for (const char* answer : {"/noted?pip-NotAllowedError", "/noted?eyedropper-absent",
+                               "/noted?screen-NotAllowedError", "/noted?docpip-absent"})
         QTRY_VERIFY2_WITH_TIMEOUT(server_.Requests().contains(QLatin1String(answer)),
                                   qPrintable(answer + server_.Requests().join(' ')), 5000);
     QTest::qWait(1000);  // a launcher the browser had started would have written by now
