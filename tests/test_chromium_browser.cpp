@@ -7,6 +7,7 @@
 #include "platform/browser/chromium/ChromiumBrowser.h"
 #include "platform/browser/chromium/PageKeys.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -56,6 +57,7 @@ private slots:
     void keysReachThePageButNotTheBrowser();
     void pagesReachNoneOfTheBrowsersOwnPages();
     void pagesStartNoProgramAndNeverReachTheScreen();
+    void aBrowserThatKeepsEndingIsReplacedEverMoreSlowly();
 
 private:
     LocalServer server_;
@@ -307,6 +309,32 @@ void ChromiumBrowserTest::pagesStartNoProgramAndNeverReachTheScreen()
     QTest::qWait(1000);  // a launcher the browser had started would have written by now
     QFile recorded(calls);
     QVERIFY2(!recorded.exists(), recorded.open(QIODevice::ReadOnly) ? recorded.readAll().constData() : "");
+}
+
+// Each end of the browser is told of, to be replaced (as the presentation
+// does); the first few at once, the ones after them ever later.
+void ChromiumBrowserTest::aBrowserThatKeepsEndingIsReplacedEverMoreSlowly()
+{
+    connect(browser_, &ChromiumBrowser::BrowserEnded, browser_, &ChromiumBrowser::ForgetVisitor);
+    QSignalSpy ended(browser_, &ChromiumBrowser::BrowserEnded);
+    QList<qint64> waits;
+    for (int end = 1; end <= 5; ++end) {
+        const qint64 browser = browser_->BrowserProcessId();
+        QCOMPARE(::kill(static_cast<pid_t>(browser), SIGKILL), 0);
+        QElapsedTimer waited;
+        waited.start();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), end, 10000);
+        waits << waited.elapsed();
+        QVERIFY(browser_->BrowserProcessId() != browser);
+    }
+    const auto text = [&waits] {
+        QStringList figures;
+        for (qint64 wait : waits)
+            figures << QString::number(wait);
+        return figures.join(' ');
+    };
+    // The timers are coarse: 5 % early at most.
+    QVERIFY2(waits[0] < 800 && waits[2] < 800 && waits[3] >= 950 && waits[4] >= 1900, qPrintable(text()));
 }
 
 QUILLORY_TEST_MAIN(ChromiumBrowserTest)

@@ -61,7 +61,9 @@ ChromiumBrowser::ChromiumBrowser(QWidget* parent)
     // A browser that dies takes its window along, and is told of once its
     // end has been seen to: a new one may not start within the pipe's report.
     connect(&pipe_, &DevToolsPipe::Ended, this, &ChromiumBrowser::EndBrowser);
-    connect(&pipe_, &DevToolsPipe::Ended, this, &BrowserControl::BrowserEnded, Qt::QueuedConnection);
+    connect(&pipe_, &DevToolsPipe::Ended, this, [this] {
+        QTimer::singleShot(pacing_.DelayAfterEnd(lived_.elapsed()), this, &BrowserControl::BrowserEnded);
+    });
     // The browser's window goes into a window of the holder's; the keyboard
     // focus stays in a window beside it, through which keys come to the
     // control wherever the pointer is.
@@ -130,6 +132,7 @@ void ChromiumBrowser::StartBrowser()
                                   PathWithoutLaunchers(siteData_->path() + QStringLiteral("/launchers"))};
     if (!pipe_.Start(kBrowser, arguments, environment))
         return;
+    lived_.start();
     // Every page the browser opens comes attached, and waits: the app
     // window's page, which is the control's, and any window a page opens,
     // which may then be closed before it has loaded anything.
