@@ -61,8 +61,12 @@ ChromiumBrowser::ChromiumBrowser(QWidget* parent)
     // A browser that dies takes its window along, and is told of once its
     // end has been seen to: a new one may not start within the pipe's report.
     connect(&pipe_, &DevToolsPipe::Ended, this, &ChromiumBrowser::EndBrowser);
+    // Unless a new one started meanwhile, as at a return home.
     connect(&pipe_, &DevToolsPipe::Ended, this, [this] {
-        QTimer::singleShot(pacing_.DelayAfterEnd(lived_.elapsed()), this, &BrowserControl::BrowserEnded);
+        QTimer::singleShot(pacing_.DelayAfterEnd(lived_.elapsed()), this, [this] {
+            if (!pipe_.IsRunning())
+                emit BrowserEnded();
+        });
     });
     // The browser's window goes into a window of the holder's; the keyboard
     // focus stays in a window beside it, through which keys come to the
