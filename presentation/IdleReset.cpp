@@ -53,4 +53,17 @@ void FrmBrowser::tmrTimeout_Timer()
     ResumeOnError([&] { renewal::AtIdleReset(*this); });
 }
 
+// A browser that ended by itself left the screen black: a new one starts at
+// once on the homepage, as at a reset, and the visitor's data goes with the
+// old one. An exit prompt that is open stays open, with the keys typed into
+// it: the attendant may be typing the password.
+void FrmBrowser::webBrowser_BrowserEnded()
+{
+    ResumeOnError([&] { webBrowser->ForgetVisitor(); });
+    ResumeOnError([&] { webBrowser->Navigate(PresentationSettings.HomepageURL); });
+    TickCount = 0;
+    if (PresentationSettings.CloseOpenWindows != False)
+        ResumeOnError([&] { CloseBrowserWindows(); });
+}
+
 }  // namespace quillory

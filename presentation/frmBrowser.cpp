@@ -46,6 +46,7 @@ FrmBrowser::FrmBrowser(int timerInterval)
     connect(webBrowser, &BrowserControl::NewWindow2, this, &FrmBrowser::webBrowser_NewWindow2);
     connect(webBrowser, &BrowserControl::NavigateComplete2, this, &FrmBrowser::webBrowser_NavigateComplete2);
     connect(webBrowser, &BrowserControl::NewWindow2, this, &FrmBrowser::NewWindowAsked);
+    connect(webBrowser, &BrowserControl::BrowserEnded, this, &FrmBrowser::webBrowser_BrowserEnded);
     connect(webBrowser, &BrowserControl::NavigateComplete2, this,
             [this](QObject*, const QVariant& url) { emit NavigateComplete(url.toString()); });
     connect(webBrowser, &BrowserControl::DocumentComplete, this,

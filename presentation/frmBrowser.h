@@ -55,6 +55,8 @@ public:
     void webBrowser_NewWindow2(QObject** ppDisp, Boolean* Cancel);
     void webBrowser_NavigateComplete2(QObject* pDisp, const QVariant& URL);
     void tmrTimeout_Timer();
+    // The browser's process ended by itself: back to the homepage at once.
+    void webBrowser_BrowserEnded();
     // The hot corner that opens the exit prompt. Button and Shift are masks
     // (1 left, 2 right, 4 middle; 1 Shift, 2 Ctrl, 4 Alt), X and Y in twips.
     void Form_MouseMove(std::int16_t Button, std::int16_t Shift, float X, float Y);

@@ -7,12 +7,14 @@
 #include "platform/browser/chromium/ChromiumBrowser.h"
 #include "platform/browser/chromium/PageKeys.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QTemporaryDir>
 
 #include <csignal>
 #include <memory>
@@ -54,6 +56,8 @@ private slots:
     void nextVisitorFindsNothingButTheCache();
     void keysReachThePageButNotTheBrowser();
     void pagesReachNoneOfTheBrowsersOwnPages();
+    void pagesStartNoProgramAndNeverReachTheScreen();
+    void aBrowserThatKeepsEndingIsReplacedEverMoreSlowly();
 
 private:
     LocalServer server_;
@@ -256,6 +260,81 @@ void ChromiumBrowserTest::pagesReachNoneOfTheBrowsersOwnPages()
                          qPrintable(target + QLatin1Char(' ') + how + QLatin1String(": ") + url));
         }
     }
+}
+
+// No page starts a program of the desktop's, by any way it has; nor does it
+// capture the screen, float a picture-in-picture window over the program or
+// read the screen's colours with the eyedropper: each is refused at once.
+void ChromiumBrowserTest::pagesStartNoProgramAndNeverReachTheScreen()
+{
+    // Stand-ins for the desktop's launchers, first on the PATH, record every call.
+    QTemporaryDir launchers;
+    const QString calls = launchers.filePath(QStringLiteral("calls"));
+    QFile recorder(launchers.filePath(QStringLiteral("record")));
+    QVERIFY(recorder.open(QIODevice::WriteOnly));
+    recorder.write(QStringLiteral("#!/bin/sh\necho \"$0 $*\" >> '%1'\n").arg(calls).toUtf8());
+    recorder.close();
+    recorder.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    for (const char* name : {"xdg-open", "xdg-email", "xdg-mime", "xdg-settings", "gio", "gvfs-open", "kde-open",
+                             "exo-open", "sensible-browser", "x-www-browser", "www-browser"})
+        QVERIFY(QFile::link(recorder.fileName(), launchers.filePath(QLatin1String(name))));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", launchers.path().toLocal8Bit() + ':' + path);
+    browser_->ForgetVisitor();  // a browser that has that PATH
+    qputenv("PATH", path);
+
+    QSignalSpy loaded(browser_, &ChromiumBrowser::DocumentComplete);
+    const QString page = server_.Url(QStringLiteral("requests.html"));
+    browser_->Navigate(page);
+    QTRY_VERIFY_WITH_TIMEOUT(Urls(loaded).contains(page), 20000);
+    QTest::qWait(500);  // the browser's window drawn where the clicks go
+    // Picture-in-picture, the eyedropper, screen capture, the document's
+    // picture-in-picture window; the mailto: link,
+    // location, frame, form and window, which opens over the page's middle;
+    // last tel:, whose question ("Open xdg-open?") then stays over the page.
+    // Each click brings the user activation that each needs. In the page's
+    // columns at x 0, 220 and 420, rows 100 apart; the control is at x 10.
+    const QPoint clicks[] = {{510, 130}, {510, 230}, {510, 330}, {510, 430}, {100, 130},
+                             {310, 30},  {310, 130}, {310, 330}, {310, 230}, {510, 30}};
+    for (const QPoint& at : clicks) {
+        QCOMPARE(QProcess::execute(QStringLiteral("xdotool"),
+                                   {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"}),
+                 0);
+        QTest::qWait(300);
+    }
+    for (const char* answer : {"/noted?pip-NotAllowedError", "/noted?eyedropper-absent",
+                               "/noted?screen-NotAllowedError", "/noted?docpip-absent"})
+        QTRY_VERIFY2_WITH_TIMEOUT(server_.Requests().contains(QLatin1String(answer)),
+                                  qPrintable(answer + server_.Requests().join(' ')), 5000);
+    QTest::qWait(1000);  // a launcher the browser had started would have written by now
+    QFile recorded(calls);
+    QVERIFY2(!recorded.exists(), recorded.open(QIODevice::ReadOnly) ? recorded.readAll().constData() : "");
+}
+
+// Each end of the browser is told of, to be replaced (as the presentation
+// does); the first few at once, the ones after them ever later.
+void ChromiumBrowserTest::aBrowserThatKeepsEndingIsReplacedEverMoreSlowly()
+{
+    connect(browser_, &ChromiumBrowser::BrowserEnded, browser_, &ChromiumBrowser::ForgetVisitor);
+    QSignalSpy ended(browser_, &ChromiumBrowser::BrowserEnded);
+    QList<qint64> waits;
+    for (int end = 1; end <= 5; ++end) {
+        const qint64 browser = browser_->BrowserProcessId();
+        QCOMPARE(::kill(static_cast<pid_t>(browser), SIGKILL), 0);
+        QElapsedTimer waited;
+        waited.start();
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), end, 10000);
+        waits << waited.elapsed();
+        QVERIFY(browser_->BrowserProcessId() != browser);
+    }
+    const auto text = [&waits] {
+        QStringList figures;
+        for (qint64 wait : waits)
+            figures << QString::number(wait);
+        return figures.join(' ');
+    };
+    // The timers are coarse: 5 % early at most.
+    QVERIFY2(waits[0] < 800 && waits[2] < 800 && waits[3] >= 950 && waits[4] >= 1900, qPrintable(text()));
 }
 
 QUILLORY_TEST_MAIN(ChromiumBrowserTest)

@@ -378,6 +378,28 @@ class RendererDeaths(KioskCase):
                 self.assert_locked()
         self.assertEqual(kiosk.end(signal.SIGTERM), 0)
 
+    def test_a_browser_that_ends_by_itself_is_replaced_at_once(self):
+        if e2e.ENGINE == "qtwebengine":
+            self.skipTest("Qt WebEngine's browser process is the program's own")
+        kiosk = self.start_presentation("600,pass:secret")
+        # Twice in a row, then with the exit prompt open, which stays open
+        # and keeps the keys typed into it.
+        for prompt in (False, False, True):
+            with self.subTest(prompt=prompt):
+                xdotool("mousemove", 250, 250, "click", 1)  # the "Next page" link
+                self.assertTrue(wait_for(lambda: shows(NEXT_BLUE), timeout=10))
+                if prompt:
+                    self.open_prompt()
+                browsers = e2e.descendants(kiosk, "--remote-debugging-pipe")
+                for pid in browsers:
+                    os.kill(pid, signal.SIGKILL)
+                # Beside the prompt, which covers the middle.
+                self.assertTrue(wait_for(lambda: near(pixel(1000, 150), HOME_GREEN), timeout=10), "no homepage")
+                self.assertFalse(set(browsers) & set(e2e.descendants(kiosk, "--remote-debugging-pipe")))
+                self.assert_locked()
+        self.assertIsNotNone(e2e.dialog_window())
+        self.ends_cleanly(kiosk, "secret")
+
 
 @needs_wm
 @needs_two_screens

@@ -116,11 +116,18 @@ void PageGuardsTest::nothingLeavesThePageAndEveryDeviceIsDenied()
     // Content-Disposition and by <a download>, and window.print().
     for (int y : {430, 630, 30, 130, 230, 330, 530})
         Click(100, y);
+    // mailto: by location, frame and form, tel:, picture-in-picture, the
+    // eyedropper, screen capture and the document's picture-in-picture
+    // window, each with a click of its own. (A window
+    // opened on mailto: is the browser's window, refused or not by the form.)
+    for (QPoint at : {QPoint(300, 30), QPoint(300, 130), QPoint(300, 330), QPoint(500, 30), QPoint(500, 130),
+                      QPoint(500, 230), QPoint(500, 330), QPoint(500, 430)})
+        Click(at.x(), at.y());
     view()->page()->runJavaScript(QStringLiteral("location.href = 'tel:123'; location.href = 'quillory-test:x';"));
     // A right-click opens no menu (its entries save, print, inspect and open windows).
     Click(400, 300, Qt::RightButton);
     for (const char* answer : {"printed", "fullscreen-refused", "geo-1", "notify-denied", "camera-", "mic-",
-                               "screen-NotAllowedError", "lock-refused"})
+                               "screen-NotAllowedError", "lock-refused", "pip-", "eyedropper-", "docpip-"})
         QTRY_VERIFY2_WITH_TIMEOUT(Title().contains(QLatin1String(answer)), answer, 10000);
     QTest::qWait(1000);
 

@@ -52,6 +52,9 @@ signals:
     // The page has finished loading, with its frames and images, or ended on
     // an error page.
     void DocumentComplete(QObject* pDisp, const QVariant& URL);
+    // The engine's process ended by itself (killed, crashed), with the page
+    // and its windows: nothing shows until the control forgets its visitor.
+    void BrowserEnded();
 };
 
 }  // namespace quillory

@@ -7,6 +7,7 @@
 #include "platform/browser/SiteDataFolders.h"
 #include "platform/browser/chromium/ChromiumPopup.h"
 #include "platform/browser/chromium/KeyFocusWindow.h"
+#include "platform/browser/chromium/NoLaunchers.h"
 #include "platform/browser/chromium/PageKeys.h"
 #include "platform/browser/chromium/PageLimits.h"
 
@@ -57,8 +58,16 @@ ChromiumBrowser::ChromiumBrowser(QWidget* parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     connect(&pipe_, &DevToolsPipe::Event, this, &ChromiumBrowser::OnEvent);
-    // A browser that dies takes its window along; the next visitor gets a new one.
+    // A browser that dies takes its window along, and is told of once its
+    // end has been seen to: a new one may not start within the pipe's report.
     connect(&pipe_, &DevToolsPipe::Ended, this, &ChromiumBrowser::EndBrowser);
+    // Unless a new one started meanwhile, as at a return home.
+    connect(&pipe_, &DevToolsPipe::Ended, this, [this] {
+        QTimer::singleShot(pacing_.DelayAfterEnd(lived_.elapsed()), this, [this] {
+            if (!pipe_.IsRunning())
+                emit BrowserEnded();
+        });
+    });
     // The browser's window goes into a window of the holder's; the keyboard
     // focus stays in a window beside it, through which keys come to the
     // control wherever the pointer is.
@@ -104,6 +113,7 @@ void ChromiumBrowser::StartBrowser()
         QStringLiteral("--disk-cache-dir=") + cache,
         QStringLiteral("--app=") + kStartPage,
     };
+    arguments << LimitingSwitches();
     // As root the browser starts only with its sandbox off, as Qt's engine.
     if (::geteuid() == 0)
         arguments << QStringLiteral("--no-sandbox");
@@ -122,9 +132,11 @@ void ChromiumBrowser::StartBrowser()
         temporary = shortTemporary_->path();
     }
     const QStringList environment{QStringLiteral("TMPDIR=") + temporary,
-                                  QStringLiteral("XDG_CONFIG_HOME=") + siteData_->path()};
+                                  QStringLiteral("XDG_CONFIG_HOME=") + siteData_->path(),
+                                  PathWithoutLaunchers(siteData_->path() + QStringLiteral("/launchers"))};
     if (!pipe_.Start(kBrowser, arguments, environment))
         return;
+    lived_.start();
     // Every page the browser opens comes attached, and waits: the app
     // window's page, which is the control's, and any window a page opens,
     // which may then be closed before it has loaded anything.

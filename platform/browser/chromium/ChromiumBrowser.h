@@ -8,8 +8,10 @@
 
 #include "platform/browser/BrowserControl.h"
 #include "platform/browser/chromium/DevToolsPipe.h"
+#include "platform/browser/chromium/RestartPacing.h"
 #include "platform/browser/chromium/WindowHolder.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -95,6 +97,8 @@ private:
     std::unique_ptr<QTemporaryDir> siteData_;
     std::unique_ptr<QTemporaryDir> shortTemporary_;  // only where siteData_ is too deep
     DevToolsPipe pipe_;
+    QElapsedTimer lived_;  // since the browser started
+    RestartPacing pacing_;
     QString pageSession_;
     // Each followed session (the page's, the opened pages', and their frames'
     // in other processes) with the page or opened page it belongs to.

@@ -18,6 +18,21 @@ constexpr int kBlock = 2;
 // page's scripts, which can neither see nor remove the listener.
 const char kNoContextMenu[] = "addEventListener('contextmenu', (event) => event.preventDefault(), true);";
 
+// Runs in the page's own world in every document, its frames' empty first
+// documents included, ahead of the page's scripts: a picture-in-picture
+// window floats over everything, outside the program's frames, and the
+// screen capture that the browser's switches take away is refused as a
+// denied permission is. The properties cannot be redefined or deleted.
+const char kRefusals[] = R"(
+(() => {
+  const refuse = () => Promise.reject(new DOMException('Not allowed in this kiosk.', 'NotAllowedError'));
+  Object.defineProperty(HTMLVideoElement.prototype, 'requestPictureInPicture', {value: refuse});
+  Object.defineProperty(Document.prototype, 'pictureInPictureEnabled', {get: () => false});
+  if (window.MediaDevices)
+    Object.defineProperty(MediaDevices.prototype, 'getDisplayMedia', {value: refuse});
+})();
+)";
+
 }  // namespace
 
 void WriteVisitorPreferences(const QString& userDataFolder)
@@ -40,6 +55,15 @@ void WriteVisitorPreferences(const QString& userDataFolder)
         file.write(QJsonDocument(preferences).toJson(QJsonDocument::Compact));
 }
 
+QStringList LimitingSwitches()
+{
+    // Screen capture (its picker can share the whole screen, the exit prompt
+    // with it), the document picture-in-picture window and the eyedropper
+    // (which reads the colour of the next click anywhere on the screen) are
+    // taken out of the pages altogether.
+    return {QStringLiteral("--disable-blink-features=GetDisplayMedia,DocumentPictureInPictureAPI,EyeDropperAPI")};
+}
+
 void LimitBrowser(DevToolsPipe& pipe)
 {
     pipe.Send(QStringLiteral("Browser.setDownloadBehavior"), {{"behavior", "deny"}});
@@ -52,6 +76,8 @@ void LimitPage(DevToolsPipe& pipe, const QString& session)
     pipe.Send(QStringLiteral("Page.addScriptToEvaluateOnNewDocument"),
               {{"source", QLatin1String(kNoContextMenu)}, {"worldName", "quillory"}, {"runImmediately", true}},
               session);
+    pipe.Send(QStringLiteral("Page.addScriptToEvaluateOnNewDocument"),
+              {{"source", QLatin1String(kRefusals)}, {"runImmediately", true}}, session);
 }
 
 bool AnswerLimitedRequest(DevToolsPipe& pipe, const QString& method, const QString& session)

@@ -1,10 +1,13 @@
 #pragma once
 // What the browser on Chromium denies its visitor's pages: every device and
-// notification, downloads, file pickers, boxes that wait for an answer, and
-// the context menu, whose entries save, print, inspect and open windows.
+// notification, downloads, file pickers, boxes that wait for an answer, the
+// context menu, whose entries save, print, inspect and open windows, and
+// every window or picture outside the program's frames: screen capture,
+// picture-in-picture, the eyedropper.
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 namespace quillory {
 
@@ -15,6 +18,10 @@ class DevToolsPipe;
 // windows a page opens without a click are not blocked, as the control
 // refuses or allows every new window itself.
 void WriteVisitorPreferences(const QString& userDataFolder);
+
+// The browser's switches that take screen capture, document
+// picture-in-picture and the eyedropper away from pages.
+QStringList LimitingSwitches();
 
 // Once the browser has started: no download is ever written.
 void LimitBrowser(DevToolsPipe& pipe);
