@@ -1,10 +1,12 @@
 // When a person last used the machine, as the X server reports it: keys,
 // buttons and the wheel count from anywhere on the screen, also where no
-// window of this program is; a pointer that only moves does not.
+// window of this program is and while the keyboard is grabbed; a pointer
+// that only moves does not.
 
 #include "platform/User32Provider.h"
 
 #include <QProcess>
+#include <QWidget>
 #include <QtTest>
 
 using namespace quillory;
@@ -31,6 +33,11 @@ void LastInputTest::keysButtonsAndTheWheelCount()
     // Nothing since the watch began: as long ago as the clock's start.
     std::uint32_t last = LastInput();
     QCOMPARE(last, 0u);
+    // Keys count while the keyboard is grabbed, as the exit password's lock grabs it.
+    QWidget window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.grabKeyboard();
 
     for (const QStringList& input : {QStringList{"key", "shift"}, QStringList{"mousemove", "40", "40", "click", "1"},
                                      QStringList{"click", "4"}, QStringList{"key", "a"}}) {
