@@ -19,6 +19,13 @@ constexpr std::uint32_t SPI_SETSCREENSAVERRUNNING = 97;
 constexpr std::uint32_t API_TRUE = 0xFFFFFFFFu;  // TRUE as the old callers passed it: -1
 constexpr std::uint32_t API_FALSE = 0;
 
+// When a person last used the keyboard, a mouse button, the wheel or a touch
+// screen, on the GetTickCount clock.
+struct LASTINPUTINFO {
+    std::uint32_t cbSize = sizeof(LASTINPUTINFO);
+    std::uint32_t dwTime = 0;
+};
+
 class User32 {
 public:
     virtual ~User32() = default;
@@ -37,6 +44,13 @@ public:
     // task-switching keys, zero unlocks them. pvParam receives the previous state.
     virtual std::int32_t SystemParametersInfoA(std::uint32_t uiAction, std::uint32_t uiParam, void* pvParam,
                                                std::uint32_t fWinIni) = 0;
+    // Fills plii->dwTime with the time of the last input from a person;
+    // returns nonzero on success.
+    virtual std::int32_t GetLastInputInfo(LASTINPUTINFO* plii) = 0;
+    // Milliseconds on a steady clock, wrapping every 49.7 days: the clock of
+    // GetLastInputInfo. Differences taken in 32-bit unsigned arithmetic
+    // stay right across the wrap.
+    virtual std::uint32_t GetTickCount() = 0;
 };
 
 }  // namespace quillory

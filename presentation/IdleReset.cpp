@@ -9,6 +9,9 @@
 #include "startup/NumberText.h"
 #include "startup/modInitialise.h"
 
+#include <QTimer>
+
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -30,6 +33,12 @@ std::int32_t ResetThreshold(float minDelay)
 
 }  // namespace
 
+std::uint32_t FrmBrowser::IdleDelayMs() const
+{
+    const std::int64_t delay = std::int64_t{ResetThreshold(PresentationSettings.MinDelay)} * tmrTimeout->interval();
+    return static_cast<std::uint32_t>(std::clamp<std::int64_t>(delay, 0, std::numeric_limits<std::uint32_t>::max()));
+}
+
 // Runs at every tick; a step that fails is skipped and the next one runs.
 void FrmBrowser::tmrTimeout_Timer()
 {
@@ -42,6 +51,7 @@ void FrmBrowser::tmrTimeout_Timer()
     // The next visitor finds nothing of the last one.
     ResumeOnError([&] { webBrowser->ForgetVisitor(); });
     // The timer is not restarted here: the homepage's completed navigation does that.
+    homeRequested_ = true;
     ResumeOnError([&] { webBrowser->Navigate(PresentationSettings.HomepageURL); });
     TickCount = 0;
     if (PresentationSettings.CloseOpenWindows != False)

@@ -8,12 +8,14 @@
 #include "platform/browser/BrowserControl.h"
 #include "platform/browser/BrowserEngine.h"
 #include "presentation/CloseBrowserWindows.h"
+#include "presentation/PersonNearby.h"
 #include "startup/modInitialise.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMouseEvent>
 #include <QTimer>
+#include <utility>
 
 namespace quillory {
 
@@ -96,6 +98,7 @@ void FrmBrowser::Form_Load()
     FollowScreens();
 
     webBrowser->setOffline(PresentationSettings.WorkOffline != False);
+    homeRequested_ = true;
     webBrowser->Navigate(PresentationSettings.HomepageURL);
     TickCount = 0;
 
@@ -113,8 +116,14 @@ void FrmBrowser::webBrowser_NewWindow2(QObject**, Boolean* Cancel)
         CloseBrowserWindows();
 }
 
+// Restarts the idle count when the homepage arrives, and for any other
+// navigation only when a person used the kiosk within the delay before it: a
+// page that navigates by itself keeps nobody's visit on the screen.
 void FrmBrowser::webBrowser_NavigateComplete2(QObject*, const QVariant&)
 {
+    const bool personThere = PersonUsedKioskWithin(SystemUser32(), IdleDelayMs());
+    if (!std::exchange(homeRequested_, false) && !personThere)
+        return;
     tmrTimeout->stop();
     tmrTimeout->start();
     TickCount = 0;

@@ -87,12 +87,18 @@ private:
     // also beside a taller screen.
     float CornerBottom() const;
     void CloseBrowserWindows();
+    // The time without a counted navigation after which the presentation
+    // goes home: the reset threshold in timer intervals; 0 for never.
+    std::uint32_t IdleDelayMs() const;
     void setLeft(float twips);
     void setTop(float twips);
     void setWidth(float twips);
     void setHeight(float twips);
 
     bool loaded_ = false;
+    // The homepage was asked for (at load or by a reset) and has not yet
+    // completed: its completion counts whoever is there.
+    bool homeRequested_ = false;
 };
 
 // The one presentation window of the run, created on first use (see Forms.h).

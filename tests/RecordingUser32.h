@@ -29,6 +29,11 @@ public:
     // recorded, to check that a failing step is skipped.
     std::vector<quillory::WindowHandle> unreadable;
     QStringList failingCalls;
+    // The clock and the last input from a person, unrecorded: by default
+    // somebody has just used the machine, so every navigation counts.
+    std::uint32_t tickCount = 0;
+    std::uint32_t lastInput = 0;
+    bool inputUnknown = false;
 
     quillory::WindowHandle GetWindow(quillory::WindowHandle hWnd, std::uint32_t uCmd) override
     {
@@ -81,6 +86,16 @@ public:
                                                            : "?")
                           .arg(winIni));
     }
+
+    std::int32_t GetLastInputInfo(quillory::LASTINPUTINFO* info) override
+    {
+        if (inputUnknown)
+            return 0;
+        info->dwTime = lastInput;
+        return 1;
+    }
+
+    std::uint32_t GetTickCount() override { return tickCount; }
 
     // The calls that start with the given word.
     QStringList CallsOf(const QString& name) const

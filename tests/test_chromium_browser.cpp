@@ -120,6 +120,18 @@ void ChromiumBrowserTest::showsInItsRectangleAndReportsEveryFrame()
     completed.clear();
     browser_->Navigate(frames);
     QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 4, 20000);
+    // Moves within a document complete too, in the page (pushState, a
+    // #fragment, Back) and in a frame (pushState). A script's Back skips the
+    // entries the page added without a gesture of the visitor's.
+    completed.clear();
+    browser_->Navigate(server_.Url(QStringLiteral("spa.html?moves")));
+    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 6, 20000);
+    urls = Urls(completed);
+    urls.sort();
+    const auto url = [this](const char* page) { return server_.Url(QString::fromLatin1(page)); };
+    QCOMPARE(urls, (QStringList{url("spa.html?moves"), url("spa.html?moves"), url("spa.html?moves&pushed"),
+                                url("spa.html?moves&pushed#section"), url("ticker.html?moves"),
+                                url("ticker.html?moves&pushed")}));
     // An address without a scheme is a web address; a refused one ends on the error page.
     completed.clear();
     browser_->Navigate(QStringLiteral("127.0.0.1:1/"));

@@ -247,6 +247,35 @@ class ExitAndReset(KioskCase):
         self.assertIsNone(kiosk.process.poll())
 
 
+
+class Visits(KioskCase):
+    """What holds the presentation away from home: a person's navigations,
+    within a page or not; never the page's own."""
+
+    def test_a_visitor_on_a_single_page_site_stays_and_the_page_alone_goes_home(self):
+        # The homepage reloads a frame every 4 s and changes its address every
+        # 3 s by itself; its ordinary link leads to the same page without either.
+        arrivals = lambda query: self.server.seen().count("/arrived?" + query)  # each document's own report
+        ticker = lambda: self.server.seen().count("/ticker.html?every=4000")
+        self.start_presentation("10", page="spa.html?by-itself")
+        self.assertTrue(wait_for(lambda: arrivals("by-itself") == 1, timeout=5))
+        links = {"ordinary": 500, "pushState": 140, "fragment": 260, "Back": 380}  # y of each link, at x 250
+        started = time.monotonic()
+        for step in range(12):  # a click every 5 s for a minute
+            time.sleep(max(0.0, started + 5 * step - time.monotonic()))
+            name, y = list(links.items())[step % len(links)]
+            xdotool("mousemove", 250, y, "click", 1)
+            self.assertEqual(arrivals("by-itself"), 1, f"sent home while browsing, after {step} clicks, the last {name}")
+        stopped = time.monotonic()
+        self.assertEqual(arrivals("ordinary"), 3)
+        self.assertTrue(wait_for(lambda: arrivals("by-itself") == 2, timeout=25), "not sent home once they stopped")
+        self.assertGreater(time.monotonic() - stopped, 8)  # the visitor's last navigation held it for the delay
+
+        # Nobody there: the homepage's own navigations hold nothing.
+        ticks_then = ticker()
+        self.assertTrue(wait_for(lambda: arrivals("by-itself") == 3, timeout=30), "the page alone held the kiosk")
+        self.assertGreater(ticker(), ticks_then + 1)
+
 class NewWindows(KioskCase):
     def test_refused_windows_never_show_their_content_and_browser_keys_open_nothing(self):
         kiosk = self.start([self.server.url("popups.html") + ",30"])

@@ -34,6 +34,7 @@ private slots:
     void resetThresholds_data();
     void resetThresholds();
     void navigationPutsTheResetOff();
+    void onlyAPersonsNavigationsPutTheResetOff();
     void resetOrder();
     void resetReloadsAClosedPromptDespiteFailures();
     void hotCorner();
@@ -94,6 +95,51 @@ void ExitAndResetTest::navigationPutsTheResetOff()
     QVERIFY(user32_.calls.isEmpty());
     form_->tmrTimeout_Timer();
     QCOMPARE(user32_.CallsOf(QStringLiteral("SetForegroundWindow")).size(), 1);
+}
+
+// A navigation that completes with nobody at the kiosk restarts nothing; a
+// key, button, wheel or touch within the delay before it makes it count, and
+// the homepage's arrival after a reset counts whoever is there.
+void ExitAndResetTest::onlyAPersonsNavigationsPutTheResetOff()
+{
+    const std::uint32_t delay = 3 * 3600 * 1000;  // 30 s: three ticks of the tests' hour
+    QVERIFY(Load());
+    const struct {
+        const char* name;
+        std::uint32_t now, lastInput;
+        bool unknown, counts;
+    } cases[] = {
+        {"nobody within the delay", 5 * delay, 4 * delay - 1, false, false},
+        {"a person as the delay began", 5 * delay, 4 * delay, false, true},
+        {"a person just now", 5 * delay, 5 * delay, false, true},
+        {"no telling whether anybody is there", 5 * delay, 0, true, true},
+        {"a person, across the clock's wrap", 100, 0xFFFFFF00u, false, true},
+        {"nobody, across the clock's wrap", 100, 0xFFFFFFFFu - delay, false, false},
+    };
+    for (const auto& c : cases) {
+        user32_.tickCount = c.now;
+        user32_.lastInput = c.lastInput;
+        user32_.inputUnknown = c.unknown;
+        form_->TickCount = 0;
+        form_->tmrTimeout_Timer();
+        VisitNextPage();
+        QVERIFY2(form_->TickCount == (c.counts ? 0 : 1), c.name);
+    }
+
+    // Nobody there: the reset's homepage restarts the timer, the page's own
+    // navigations after it do not.
+    user32_.tickCount = 5 * delay;
+    user32_.lastInput = 0;
+    QSignalSpy completed(form_->webBrowser, &WebBrowser::NavigateComplete2);
+    QTest::qWait(1200);
+    const int beforeTheReset = form_->tmrTimeout->remainingTime();
+    form_->TickCount = 2;
+    form_->tmrTimeout_Timer();
+    QTRY_VERIFY_WITH_TIMEOUT(harness::CompletedUrls(completed).contains(PresentationSettings.HomepageURL), 15000);
+    QVERIFY(form_->tmrTimeout->remainingTime() > beforeTheReset);
+    form_->tmrTimeout_Timer();
+    VisitNextPage();
+    QCOMPARE(int(form_->TickCount), 1);
 }
 
 // The reset sends the page home, then walks the windows with the prompt

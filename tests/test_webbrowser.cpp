@@ -117,6 +117,15 @@ void WebBrowserTest::everyFrameCompletesOnce()
     for (const QString& address : {QStringLiteral("about:blank"), url("home.html"), url("home.html")})
         QCOMPARE(load(address, 1), QStringList{address});
 
+    // Moves within a document complete too, in the page (pushState, a
+    // #fragment, Back) and in a frame (pushState). A script's Back skips the
+    // entries the page added without a gesture of the visitor's.
+    urls = load(url("spa.html?moves"), 6);
+    urls.sort();
+    QCOMPARE(urls, QStringList({url("spa.html?moves"), url("spa.html?moves"), url("spa.html?moves&pushed"),
+                                url("spa.html?moves&pushed#section"), url("ticker.html?moves"),
+                                url("ticker.html?moves&pushed")}));
+
     // A page's strict content security policy (which here also refuses its
     // frame) and pages without scripts still report.
     const QStringList strict = load(url("strict.html"), 2);

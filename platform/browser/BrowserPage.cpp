@@ -30,9 +30,17 @@ QWebEngineScript DocumentReporter()
     script.setInjectionPoint(QWebEngineScript::DocumentCreation);
     script.setWorldId(QWebEngineScript::ApplicationWorld);
     script.setRunsOnSubFrames(true);
-    script.setSourceCode(
-        QStringLiteral("console.log(%1 + (window === window.top ? 'page ' : 'frame ') + document.URL);")
-            .arg(QStringLiteral("\"%1 \"").arg(ReporterSecret())));
+    // A move within the document (pushState, replaceState, a #fragment, Back
+    // within the page) makes no new document: the change of the document's
+    // current history entry reports it.
+    script.setSourceCode(QStringLiteral("(() => {"
+                                        "  const where = window === window.top ? 'page ' : 'frame ';"
+                                        "  console.log(%1 + where + document.URL);"
+                                        "  const moved = () => console.log(%1 + 'moved-' + where + document.URL);"
+                                        "  if (window.navigation)"
+                                        "    navigation.addEventListener('currententrychange', moved);"
+                                        "})();")
+                             .arg(QStringLiteral("\"%1 \"").arg(ReporterSecret())));
     return script;
 }
 
@@ -82,6 +90,10 @@ void BrowserPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const 
     // about:blank never count, so that a frame counts once.
     if (where == QLatin1String("frame") && url == QLatin1String("about:blank"))
         return;
+    if (where.startsWith(QLatin1String("moved-"))) {
+        emit movedWithinDocument(url);
+        return;
+    }
     emit documentCreated(url, where == QLatin1String("page"));
 }
 

@@ -22,6 +22,9 @@ signals:
     // A document of the page or one of its frames has been created: a
     // navigation has completed. url is the document's address.
     void documentCreated(const QString& url, bool topLevel);
+    // A document of the page or of one of its frames has moved to another
+    // address or entry of its own: a navigation within it has completed.
+    void movedWithinDocument(const QString& url);
 
 protected:
     QWebEnginePage* createWindow(WebWindowType type) override;

@@ -55,6 +55,8 @@ void WebBrowser::StartVisit()
         watchdog->DocumentCreated(topLevel);
         emit NavigateComplete2(page, QVariant(url));
     });
+    connect(page, &BrowserPage::movedWithinDocument, this,
+            [this, page](const QString& url) { emit NavigateComplete2(page, QVariant(url)); });
     connect(page, &QWebEnginePage::loadFinished, this,
             [this, page] { emit DocumentComplete(page, QVariant(page->url().toString())); });
     connect(watchdog, &RendererWatchdog::documentUnreported, this,

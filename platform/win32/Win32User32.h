@@ -36,6 +36,8 @@ public:
     // keyboard hook that does the actual locking on Windows NT and later.
     std::int32_t SystemParametersInfoA(std::uint32_t uiAction, std::uint32_t uiParam, void* pvParam,
                                        std::uint32_t fWinIni) override;
+    std::int32_t GetLastInputInfo(LASTINPUTINFO* plii) override;
+    std::uint32_t GetTickCount() override;
 };
 
 }  // namespace quillory

@@ -22,6 +22,8 @@ public:
     std::int32_t SetForegroundWindow(WindowHandle hWnd) override;
     std::int32_t SystemParametersInfoA(std::uint32_t uiAction, std::uint32_t uiParam, void* pvParam,
                                        std::uint32_t fWinIni) override;
+    std::int32_t GetLastInputInfo(LASTINPUTINFO* plii) override;
+    std::uint32_t GetTickCount() override;
 
 private:
     class KeyboardLock;

@@ -260,6 +260,24 @@ void TestClosingWalk()
     Check(exitCode == 0, "the other process's windows: exit code " + std::to_string(exitCode) + ", its failed checks");
 }
 
+// A key sent as a person's input moves the time of the last input to now, on
+// the clock the program reads it against.
+void TestLastInput()
+{
+    Win32User32 user32;
+    quillory::LASTINPUTINFO before;
+    Check(user32.GetLastInputInfo(&before) != 0, "the last input can be read");
+    Sleep(100);
+    INPUT shift[2] = {{INPUT_KEYBOARD, {}}, {INPUT_KEYBOARD, {}}};
+    shift[0].ki.wVk = shift[1].ki.wVk = VK_SHIFT;
+    shift[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, shift, sizeof(INPUT));
+    quillory::LASTINPUTINFO after;
+    Check(user32.GetLastInputInfo(&after) != 0 && after.dwTime != before.dwTime &&
+              user32.GetTickCount() - after.dwTime < 1000,
+          "a key makes the last input now");
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -268,6 +286,7 @@ int main(int argc, char** argv)
         return RunOtherProcess();
     TestLockSwallowsTaskSwitchKeys();
     TestClosingWalk();
+    TestLastInput();
     std::printf("win32_layer_test: %d passed, %d failed\n", passed, failed);
     return failed == 0 ? 0 : 1;
 }

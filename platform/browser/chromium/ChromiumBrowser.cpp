@@ -369,6 +369,11 @@ void ChromiumBrowser::OnEvent(const QString& method, const QJsonObject& params, 
             DropStartEntry();
         }
         emit NavigateComplete2(this, QVariant(url));
+    } else if (method == QLatin1String("Page.navigatedWithinDocument") && owners_.value(session) == pageSession_ &&
+               !pageSession_.isEmpty()) {
+        // A page or frame moved within its document (pushState, replaceState,
+        // a #fragment, Back within the page): single-page sites navigate so.
+        emit NavigateComplete2(this, QVariant(params.value(QLatin1String("url")).toString()));
     } else if (method == QLatin1String("Page.loadEventFired") && session == pageSession_) {
         emit DocumentComplete(this, QVariant(pageUrl_));
     }
