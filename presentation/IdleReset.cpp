@@ -48,14 +48,7 @@ void FrmBrowser::tmrTimeout_Timer()
     if (TickCount != ResetThreshold(PresentationSettings.MinDelay))
         return;
 
-    // The next visitor finds nothing of the last one.
-    ResumeOnError([&] { webBrowser->ForgetVisitor(); });
-    // The timer is not restarted here: the homepage's completed navigation does that.
-    homeRequested_ = true;
-    ResumeOnError([&] { webBrowser->Navigate(PresentationSettings.HomepageURL); });
-    TickCount = 0;
-    if (PresentationSettings.CloseOpenWindows != False)
-        ResumeOnError([&] { CloseBrowserWindows(); });
+    ReturnHome();
     if (PasswordShown != False) {
         ResumeOnError([&] { frmPassword().Hide(); });
         PasswordShown = False;
@@ -69,7 +62,16 @@ void FrmBrowser::tmrTimeout_Timer()
 // it: the attendant may be typing the password.
 void FrmBrowser::webBrowser_BrowserEnded()
 {
+    ReturnHome();
+}
+
+// The next visitor finds nothing of the last one, and starts on the homepage.
+void FrmBrowser::ReturnHome()
+{
     ResumeOnError([&] { webBrowser->ForgetVisitor(); });
+    // The timer is not restarted here: the homepage's completed navigation
+    // does that, whether or not a person is there.
+    homeRequested_ = true;
     ResumeOnError([&] { webBrowser->Navigate(PresentationSettings.HomepageURL); });
     TickCount = 0;
     if (PresentationSettings.CloseOpenWindows != False)

@@ -87,6 +87,9 @@ private:
     // also beside a taller screen.
     float CornerBottom() const;
     void CloseBrowserWindows();
+    // Forgets the visitor and goes back to the homepage: at a reset, and when
+    // the browser ended by itself.
+    void ReturnHome();
     // The time without a counted navigation after which the presentation
     // goes home: the reset threshold in timer intervals; 0 for never.
     std::uint32_t IdleDelayMs() const;
