@@ -82,7 +82,8 @@ void HomepageRefresh::Start(const QString& url)
     };
     if (::geteuid() == 0)
         arguments << QStringLiteral("--no-sandbox");
-    arguments << url;
+    // After "--", an address is never taken for a switch.
+    arguments << QStringLiteral("--") << url;
     connect(browser_, &QProcess::finished, this,
             [this](int code, QProcess::ExitStatus status) { End(status == QProcess::NormalExit && code == 0); });
     connect(browser_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
