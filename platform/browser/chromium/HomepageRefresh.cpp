@@ -1,5 +1,7 @@
 #include "platform/browser/chromium/HomepageRefresh.h"
 
+#include "platform/browser/SiteDataFolders.h"
+
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -54,18 +56,22 @@ void HomepageRefresh::Start(const QString& url)
     const QString refreshing = cache_.BeginRefresh();
     if (refreshing.isEmpty())
         return;
-    const QString temporary = QDir::tempPath().toLocal8Bit().size() > kLongestTemporaryFolder ? QStringLiteral("/tmp")
-                                                                                              : QDir::tempPath();
-    profile_ = std::make_unique<QTemporaryDir>(temporary + QStringLiteral("/quillory-homepage-XXXXXX"));
+    // Within the run's site-data folder: a later run removes what a killed one left.
+    profile_ = std::make_unique<QTemporaryDir>(SiteDataFolderOfRun() + QStringLiteral("/homepage-XXXXXX"));
     if (!profile_->isValid()) {
         cache_.EndRefresh(false);
         return;
+    }
+    QString temporary = profile_->path();
+    if (temporary.toLocal8Bit().size() > kLongestTemporaryFolder) {
+        shortTemporary_ = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/quillory-XXXXXX"));
+        temporary = shortTemporary_->path();
     }
     browser_ = new QProcess(this);
     browser_->setStandardOutputFile(QProcess::nullDevice());
     browser_->setStandardErrorFile(QProcess::nullDevice());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("TMPDIR"), profile_->path());
+    environment.insert(QStringLiteral("TMPDIR"), temporary);
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), profile_->path());
     browser_->setProcessEnvironment(environment);
     // It ends with the program, however the program ends.
@@ -97,6 +103,7 @@ void HomepageRefresh::End(bool loaded)
 {
     cache_.EndRefresh(loaded);
     profile_.reset();
+    shortTemporary_.reset();
     emit Finished(loaded);
 }
 

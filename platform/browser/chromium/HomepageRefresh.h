@@ -37,6 +37,7 @@ private:
     HomepageCache& cache_;
     QProcess* browser_ = nullptr;
     std::unique_ptr<QTemporaryDir> profile_;
+    std::unique_ptr<QTemporaryDir> shortTemporary_;  // only where profile_ is too deep
     bool started_ = false;
 };
 
