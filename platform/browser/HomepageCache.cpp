@@ -5,6 +5,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <filesystem>
+#include <system_error>
+
 namespace quillory {
 
 namespace {
@@ -71,21 +74,18 @@ void HomepageCache::EndRefresh(bool loaded)
     refreshing_.reset();
 }
 
+// The standard library's copy hands each file to the kernel whole
+// (sendfile), several times quicker here than a copy through QFile.
 bool CopyFolder(const QString& from, const QString& to)
 {
-    if (!QDir().mkpath(to))
+    std::error_code error;
+    std::filesystem::create_directories(to.toStdString(), error);
+    if (error)
         return false;
-    const QDir source(from);
-    bool copied = true;
-    for (const QFileInfo& entry : source.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
-                                                       QDir::System | QDir::NoSymLinks)) {
-        const QString target = to + QLatin1Char('/') + entry.fileName();
-        if (entry.isDir())
-            copied = CopyFolder(entry.filePath(), target) && copied;
-        else
-            copied = QFile::copy(entry.filePath(), target) && copied;
-    }
-    return copied;
+    if (!QFileInfo::exists(from))
+        return true;
+    std::filesystem::copy(from.toStdString(), to.toStdString(), std::filesystem::copy_options::recursive, error);
+    return !error;
 }
 
 }  // namespace quillory
