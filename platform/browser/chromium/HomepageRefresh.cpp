@@ -2,7 +2,6 @@
 
 #include "platform/browser/SiteDataFolders.h"
 
-#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -33,9 +32,10 @@ HomepageRefresh::~HomepageRefresh()
 {
     if (!Running())
         return;
+    // The end is seen to here, not by the handlers of a load that ends in time.
+    browser_->disconnect(this);
     const bool loaded = browser_->waitForFinished(kEndGraceMs) && browser_->exitStatus() == QProcess::NormalExit &&
                         browser_->exitCode() == 0;
-    browser_->disconnect(this);
     if (browser_->state() != QProcess::NotRunning) {
         browser_->kill();
         browser_->waitForFinished(1000);
