@@ -4,7 +4,8 @@
 Serves the files of --root, prints "PORT <n>" once it listens, then one line
 "GET <path>" per request it receives, so a test can see what reached it.
 Every file may be cached for an hour, so that offline mode can find it later,
-except those whose name holds "stale": they must be checked again at once.
+except those whose name holds "stale": they must be checked again at once, and
+those whose name holds "private": only the visitor's own browser may keep them.
 Files whose name holds "attachment" are sent as downloads; the path
 /login asks for HTTP authentication. --tls serves HTTPS instead. Asked as a proxy ("GET http://any.host/x"),
 it serves its own files whatever the host, so that a browser can reach it under
@@ -21,7 +22,8 @@ import threading
 class Handler(http.server.SimpleHTTPRequestHandler):
     def end_headers(self):
         stale = "stale" in self.path
-        self.send_header("Cache-Control", "max-age=0" if stale else "max-age=3600")
+        private = "private, " if "private" in self.path else ""
+        self.send_header("Cache-Control", "max-age=0" if stale else private + "max-age=3600")
         if "attachment" in self.path:
             self.send_header("Content-Disposition", 'attachment; filename="file.bin"')
         super().end_headers()

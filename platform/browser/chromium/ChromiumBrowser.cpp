@@ -6,6 +6,7 @@
 #include "platform/browser/AddressUrl.h"
 #include "platform/browser/SiteDataFolders.h"
 #include "platform/browser/chromium/ChromiumPopup.h"
+#include "platform/browser/chromium/HomepageRefresh.h"
 #include "platform/browser/chromium/KeyFocusWindow.h"
 #include "platform/browser/chromium/NoLaunchers.h"
 #include "platform/browser/chromium/PageKeys.h"
@@ -16,7 +17,6 @@
 #include <QJsonArray>
 #include <QKeyEvent>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
 
@@ -52,6 +52,7 @@ QJsonObject NetworkConditions(bool offline)
 
 ChromiumBrowser::ChromiumBrowser(QWidget* parent)
     : BrowserControl(parent),
+      homepageRefresh_(std::make_unique<HomepageRefresh>(homepageCache_)),
       holder_(new QWidget(this)),
       browserWindow_(holder_),
       keys_(new KeyFocusWindow(this, this, holder_, [this] { return NoOtherWindowOpen(); }))
@@ -102,7 +103,7 @@ void ChromiumBrowser::StartBrowser()
     // Within the run's site-data folder: a later run removes what a killed one left.
     siteData_ = std::make_unique<QTemporaryDir>(SiteDataFolderOfRun() + QStringLiteral("/chromium-XXXXXX"));
     WriteVisitorPreferences(siteData_->path());
-    const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/chromium");
+    const QString cache = homepageCache_.SeedVisit(siteData_->path());
     QStringList arguments{
         QStringLiteral("--no-first-run"),
         // A permission a page asks for is denied, never asked of the visitor.
@@ -529,6 +530,10 @@ void ChromiumBrowser::setOffline(bool offline)
 
 void ChromiumBrowser::Navigate(const QString& url)
 {
+    // The first address is the homepage's; the kept cache is refreshed
+    // online only.
+    if (!offline_)
+        homepageRefresh_->Start(AddressUrl(url).toString());
     pendingUrl_ = url;
     hasPendingUrl_ = true;
     StartPendingNavigation();

@@ -7,6 +7,7 @@
 // frames, as the control on Qt WebEngine does.
 
 #include "platform/browser/BrowserControl.h"
+#include "platform/browser/HomepageCache.h"
 #include "platform/browser/chromium/DevToolsPipe.h"
 #include "platform/browser/chromium/RestartPacing.h"
 #include "platform/browser/chromium/WindowHolder.h"
@@ -22,14 +23,15 @@
 namespace quillory {
 
 class ChromiumPopup;
+class HomepageRefresh;
 class KeyFocusWindow;
 
 class ChromiumBrowser : public BrowserControl {
     Q_OBJECT
 public:
-    // Starts the browser. Its site data lives in a folder of the visitor's
-    // own, gone with the visit; its disk cache, in the user's cache folder,
-    // stays for the next visitors and for later runs.
+    // Starts the browser. Its site data and its disk cache live in a folder
+    // of the visitor's own, gone with the visit; the cache starts as a copy
+    // of the one kept of the homepage alone.
     explicit ChromiumBrowser(QWidget* parent);
     ~ChromiumBrowser() override;
 
@@ -94,6 +96,8 @@ private:
     void SendNetworkConditions(const QString& session);
     void StartPendingNavigation();
 
+    HomepageCache homepageCache_{QStringLiteral("chromium-homepage"), QStringLiteral("chromium")};
+    std::unique_ptr<HomepageRefresh> homepageRefresh_;  // goes before the cache it refreshes
     std::unique_ptr<QTemporaryDir> siteData_;
     std::unique_ptr<QTemporaryDir> shortTemporary_;  // only where siteData_ is too deep
     DevToolsPipe pipe_;
