@@ -150,8 +150,11 @@ def dialog_window():
     the settings dialog, or the exit prompt."""
     width, height = screen_size()
     for window in windows_named("^Quillory$"):
-        if window_geometry(window)[2:] != (width, height):
-            return window
+        try:
+            if window_geometry(window)[2:] != (width, height):
+                return window
+        except KeyError:  # gone meanwhile
+            continue
     return None
 
 
