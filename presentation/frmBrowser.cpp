@@ -2,7 +2,6 @@
 
 #include "platform/Forms.h"
 #include "platform/KeyCodes.h"
-#include "platform/KeysToProgram.h"
 #include "platform/Twips.h"
 #include "platform/User32Provider.h"
 #include "platform/WindowManager.h"
@@ -102,9 +101,6 @@ void FrmBrowser::Form_Load()
     if (!PresentationSettings.Password.isEmpty()) {
         std::int32_t previous = 0;
         SystemUser32().SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, API_TRUE, &previous, 0);
-        // Keys reach the page through the program, whichever window took
-        // the focus on a click: the browser's own windows never get one.
-        SendEveryKeyTo(winId());
     }
 }
 

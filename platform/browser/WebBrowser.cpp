@@ -4,8 +4,8 @@
 #include "platform/browser/BrowserPage.h"
 #include "platform/browser/BrowserProfile.h"
 #include "platform/browser/OfflineMode.h"
-#include "platform/browser/PageGuards.h"
 #include "platform/browser/OpenWindowLimit.h"
+#include "platform/browser/PageGuards.h"
 #include "platform/browser/PopupWindow.h"
 #include "platform/browser/RendererWatchdog.h"
 

@@ -1,6 +1,5 @@
 #include "platform/x11/X11User32.h"
 
-#include "platform/KeysToProgram.h"
 #include "platform/RealUser32.h"
 #include "platform/x11/X11Display.h"
 
@@ -15,7 +14,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <initializer_list>
 #include <string>
 #include <utility>
@@ -218,18 +216,7 @@ bool windowManagerActivates(xcb_connection_t* c, xcb_window_t root)
     return contains(readList32(c, root, a.netSupported, XCB_ATOM_ATOM), a.netActiveWindow);
 }
 
-// The window given every key (SendEveryKeyTo), and the lock that grabs for it.
-xcb_window_t g_keysWindow = XCB_WINDOW_NONE;
-std::function<void()> g_grabAgain;
-
 }  // namespace
-
-void SendEveryKeyTo(quint64 window)
-{
-    g_keysWindow = windowId(window);
-    if (g_grabAgain)
-        g_grabAgain();
-}
 
 // Locks the keyboard to this program with an active grab on the root window
 // with owner_events set: keys meant for the program's own windows reach them
@@ -239,21 +226,14 @@ void SendEveryKeyTo(quint64 window)
 // The root rather than the presentation window: it is always viewable and never
 // re-created, so the grab can't fail or break while that window is hidden or
 // re-created, and keys aimed at other clients' windows aren't typed into the page.
-// A window given every key (KeysToProgram.h) is grabbed instead while it is
-// viewable, so that keys meant for the browser's windows come to the program.
 class X11User32::KeyboardLock final : public QObject, public QAbstractNativeEventFilter {
 public:
     KeyboardLock()
     {
         m_retry.setSingleShot(true);
         connect(&m_retry, &QTimer::timeout, this, [this] { tryGrab(); });
-        g_grabAgain = [this] { tryGrab(); };
     }
-    ~KeyboardLock() override
-    {
-        g_grabAgain = nullptr;
-        setLocked(false);
-    }
+    ~KeyboardLock() override { setLocked(false); }
 
     bool isLocked() const { return m_locked; }
 
@@ -315,11 +295,6 @@ protected:
             m_held = false;
             m_retry.start(0);
         }
-        // Grabbing a window given every key reports the focus as moving to
-        // it, from wherever it really is: the toolkit would take the window
-        // for the focused one and the real one (the exit prompt) for unfocused.
-        if (focus->mode == XCB_NOTIFY_MODE_GRAB && g_keysWindow != XCB_WINDOW_NONE)
-            return true;
         return type == XCB_FOCUS_OUT && focus->mode == XCB_NOTIFY_MODE_GRAB &&
                (focus->detail == XCB_NOTIFY_DETAIL_ANCESTOR || focus->detail == XCB_NOTIFY_DETAIL_VIRTUAL);
     }
@@ -334,24 +309,16 @@ private:
     // popups is open: a popup left behind by a deleted page would otherwise
     // hold the lock off for good, and the toolkit routes keys to an open popup
     // whichever of the program's windows the grab reports them on.
-    // A window given every key is grabbed without owner_events, so that the
-    // server reports each key to it; while it is not viewable, the root is.
     void tryGrab()
     {
         xcb_connection_t* c = QtX11Connection();
         if (!m_locked || !c)
             return;
-        m_held = (g_keysWindow != XCB_WINDOW_NONE && grab(c, g_keysWindow, false)) ||
-                 grab(c, ScreenRootWindow(c), true);
-        m_retry.start(kGrabRetryMs);
-    }
-
-    static bool grab(xcb_connection_t* c, xcb_window_t window, bool ownerEvents)
-    {
         auto reply = owned(xcb_grab_keyboard_reply(
-            c, xcb_grab_keyboard(c, ownerEvents, window, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+            c, xcb_grab_keyboard(c, 1, ScreenRootWindow(c), XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
             nullptr));
-        return reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+        m_held = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
+        m_retry.start(kGrabRetryMs);
     }
 
     bool m_locked = false;  // wanted
