@@ -544,8 +544,8 @@ class PromptKeys(KioskCase):
                     self.assertTrue(wait_for(e2e.left_strip_uncovered, timeout=5), "a window covers the left strip")
                 else:
                     time.sleep(3)
-                self.gesture_and_type("secret")
-                self.ends_cleanly(kiosk)
+                self.open_prompt()
+                self.ends_cleanly(kiosk, "secret")
                 self.assertEqual(self.page_keys(), [], "a page got the attendant's keys")
 
 
