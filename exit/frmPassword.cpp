@@ -1,5 +1,6 @@
 #include "exit/frmPassword.h"
 
+#include "exit/PromptKeyGate.h"
 #include "exit/RetryWait.h"
 #include "platform/CentreOnScreen.h"
 #include "platform/Forms.h"
@@ -35,7 +36,8 @@ FrmPassword::FrmPassword()
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       txtPassword(new QLineEdit(this)),
       lblPassword(new QLabel(QStringLiteral("Exit password:"), this)),
-      pendingShow_(new QTimer(this))
+      pendingShow_(new QTimer(this)),
+      keyGate_(new PromptKeyGate(*this, *txtPassword))
 {
     setObjectName(QStringLiteral("frmPassword"));
     setWindowTitle(QStringLiteral("Quillory"));
@@ -70,6 +72,7 @@ void FrmPassword::Form_Load()
 
 void FrmPassword::Show()
 {
+    keyGate_->Open();
     if (const int wait = PromptRetryWait().RemainingMs(); wait > 0) {
         pendingShow_->start(wait);
         return;
@@ -104,6 +107,7 @@ void FrmPassword::Show()
 void FrmPassword::Hide()
 {
     pendingShow_->stop();
+    keyGate_->Close();
     hide();
 }
 

@@ -12,6 +12,8 @@ class QTimer;
 
 namespace quillory {
 
+class PromptKeyGate;
+
 class FrmPassword : public QWidget {
     Q_OBJECT
 public:
@@ -23,6 +25,7 @@ public:
     // Shows the prompt modeless, with no owner; centred on the screen the
     // first time after it was loaded, where it was left afterwards. After a
     // wrong password it opens only once the wait is over (see RetryWait.h).
+    // From the first call until Hide, keys go to the prompt or nowhere.
     void Show();
     // Hides it, and calls off a show that waits.
     void Hide();
@@ -39,6 +42,7 @@ protected:
 private:
     bool placed_ = false;
     QTimer* pendingShow_;
+    PromptKeyGate* keyGate_;
 };
 
 // The program's one prompt, loaded (which runs its Form_Load) on first use (see Forms.h).

@@ -82,6 +82,17 @@ inline void HotCorner(quillory::FrmBrowser& form)
 }
 
 // A plain window filled by one browser control, shown.
+// Counts the key presses that reach a widget, past every filter of the program's.
+struct KeyCounter : QObject {
+    explicit KeyCounter(QWidget& widget) { widget.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == QEvent::KeyPress ? 1 : 0;
+        return false;
+    }
+    int count = 0;
+};
+
 struct BrowserWindow {
     explicit BrowserWindow(QSize size = QSize(800, 700)) : browser(new quillory::WebBrowser(&window))
     {

@@ -42,13 +42,17 @@ class Server:
         first = self.process.stdout.readline().split()
         self.port = int(first[1])
         self.requests = []
+        self.partial = ""
         os.set_blocking(self.process.stdout.fileno(), False)
 
     def url(self, path):
         return f"http://127.0.0.1:{self.port}/{path}"
 
     def seen(self):
-        self.requests += [line[4:].strip() for line in self.process.stdout.readlines() if line.startswith("GET ")]
+        # A line the server is still writing is read whole next time.
+        lines = (self.partial + "".join(self.process.stdout.readlines())).split("\n")
+        self.partial = lines.pop()
+        self.requests += [line[4:].strip() for line in lines if line.startswith("GET ")]
         return self.requests
 
     def stop(self):
@@ -150,8 +154,11 @@ def dialog_window():
     the settings dialog, or the exit prompt."""
     width, height = screen_size()
     for window in windows_named("^Quillory$"):
-        if window_geometry(window)[2:] != (width, height):
-            return window
+        try:
+            if window_geometry(window)[2:] != (width, height):
+                return window
+        except KeyError:  # gone meanwhile
+            continue
     return None
 
 

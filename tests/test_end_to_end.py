@@ -540,6 +540,65 @@ class EndingWithWindowsOpen(KioskCase):
                 self.ends_cleanly(kiosk, "secret" if way == "password" else None)
 
 
+class PromptKeys(KioskCase):
+    """The attendant's keys against a page that logs every key it gets (pages/keys.html)."""
+
+    def page_keys(self):
+        return [r.split("&")[0].removeprefix("/key?") for r in self.server.seen() if r.startswith("/key?")]
+
+    def typed_into_page(self, text):
+        xdotool("type", "--delay", "30", text)
+        return wait_for(lambda: all(f"keydown:{c}" in self.page_keys() for c in text), timeout=5)
+
+    def gesture_and_type(self, text):
+        """The exit gesture and, 50 ms later, the text and Enter. (A window manager
+        that holds a press for its click-to-focus passes the gesture's pointer
+        events on a moment after keys typed at the same instant.)"""
+        _, height = e2e.screen_size()
+        xdotool("mousemove", 0, 300, "mousedown", 1, "mousemove", 0, height // 2, "mousemove", 0, height - 1,
+                "mouseup", 1, "sleep", 0.05, "key", *text, "Return")
+
+    def test_keys_reach_the_page_after_any_click_and_never_after_the_gesture(self):
+        kiosk = self.start_presentation("30,pass:secret", page="keys.html")
+        self.assert_locked()
+        # Into the field, onto the page's background, back into the field.
+        for x, y, text in ((300, 30, "ab"), (900, 500, "cd"), (300, 30, "ef")):
+            xdotool("mousemove", x, y, "click", 1)
+            self.assertTrue(self.typed_into_page(text), f"after a click at {x},{y}: {self.page_keys()}")
+        # From now on the page takes the focus back every 10 ms.
+        xdotool("type", "!")
+        self.assertTrue(wait_for(lambda: "/keys.html?focus" in self.server.seen(), timeout=10))
+        time.sleep(0.5)
+        before = len(self.page_keys())
+        # Typed at once after the gesture: a wrong password; then, during the
+        # wait it starts, the right one, which goes nowhere; the prompt opens
+        # once the wait is over, and takes the right one.
+        self.gesture_and_type("wrong")
+        self.assertTrue(wait_for(lambda: e2e.dialog_window() is None, timeout=5), "the wrong password was lost")
+        self.gesture_and_type("secret")
+        self.assertIsNotNone(wait_for(e2e.dialog_window, timeout=5))
+        self.assertIsNone(kiosk.process.poll(), "keys typed during the wait reached the prompt")
+        self.ends_cleanly(kiosk, "secret")
+        time.sleep(0.5)  # requests the page sent as the program ended
+        self.assertEqual(self.page_keys()[before:], [], "the page got the attendant's keys")
+
+    def test_the_password_ends_the_program_through_storms_of_windows_and_boxes(self):
+        for page, options in (("keys.html?windows&focus", "30,allownewwindows,"), ("keys.html?alerts&focus", "30,")):
+            with self.subTest(page=page):
+                kiosk = self.start_presentation(options + "pass:secret", page=page)
+                if "windows" in page:
+                    opened = lambda: e2e.windows_named(" - Microsoft Internet Explorer$")
+                    self.assertTrue(wait_for(lambda: len(opened()) >= 2, timeout=20))
+                    time.sleep(3)  # the page keeps asking for more
+                    self.assertLessEqual(len(opened()), 3, "more windows open than allowed")
+                    self.assertTrue(wait_for(e2e.left_strip_uncovered, timeout=5), "a window covers the left strip")
+                else:
+                    time.sleep(3)
+                self.open_prompt()
+                self.ends_cleanly(kiosk, "secret")
+                self.assertEqual(self.page_keys(), [], "a page got the attendant's keys")
+
+
 def window_pid(window):
     return subprocess.run(["xdotool", "getwindowpid", window], capture_output=True, text=True).stdout.strip()
 

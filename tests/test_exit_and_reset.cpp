@@ -234,6 +234,11 @@ void ExitAndResetTest::wrongPasswordHidesAndStays()
     FrmPassword& prompt = frmPassword();
     QTRY_VERIFY(prompt.isVisible());
     QCOMPARE(prompt.focusWidget(), prompt.txtPassword);
+    // Keys that reach the page's control, as with the focus still there, go
+    // to the prompt; the page sees none.
+    harness::KeyCounter pageKeys(*form_->webBrowser);
+    QTest::keyClicks(form_->webBrowser, QStringLiteral("ab"));
+    QCOMPARE(prompt.txtPassword->text(), QStringLiteral("ab"));
 
     // Each wrong password makes the prompt wait twice as long, up to a minute.
     QCOMPARE(RetryWait::WaitAfter(0), 0);
@@ -242,16 +247,19 @@ void ExitAndResetTest::wrongPasswordHidesAndStays()
     QCOMPARE(RetryWait::WaitAfter(7), 60000);
     QCOMPARE(RetryWait::WaitAfter(1 << 30), 60000);
 
-    // Enter on an empty box with a password set: hidden. The corner opens it
-    // again only when the wait is over.
+    // A wrong password: hidden. The corner opens it again only when the wait
+    // is over; keys typed meanwhile go nowhere.
     QTest::keyClick(prompt.txtPassword, Qt::Key_Return);
     QVERIFY(!prompt.isVisible());
     QElapsedTimer waited;
     waited.start();
     harness::HotCorner(*form_);
     QVERIFY(!prompt.isVisible());
+    QTest::keyClicks(form_->webBrowser, QStringLiteral("secret"));
     QTRY_VERIFY_WITH_TIMEOUT(prompt.isVisible(), 3000);
     QVERIFY(waited.elapsed() >= 900);
+    QCOMPARE(prompt.txtPassword->text(), QStringLiteral("ab"));
+    QCOMPARE(pageKeys.count, 0);
 
     // A wrong entry, cut at eight masked characters: hidden, and still there
     // when the corner opens it again. Hiding it, as the reset does, calls off

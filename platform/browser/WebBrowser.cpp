@@ -4,6 +4,7 @@
 #include "platform/browser/BrowserPage.h"
 #include "platform/browser/BrowserProfile.h"
 #include "platform/browser/OfflineMode.h"
+#include "platform/browser/OpenWindowLimit.h"
 #include "platform/browser/PageGuards.h"
 #include "platform/browser/PopupWindow.h"
 #include "platform/browser/RendererWatchdog.h"
@@ -146,11 +147,11 @@ QWebEnginePage* WebBrowser::OpenNewWindow()
     QObject* ppDisp = nullptr;
     Boolean Cancel = False;
     emit NewWindow2(&ppDisp, &Cancel);
-    if (Cancel != False)
+    visit_->popups.removeAll(nullptr);
+    if (Cancel != False || visit_->popups.size() >= kMostOpenWindows)
         return nullptr;
     auto* popup = new PopupWindow(visit_->profile);
     popup->page()->newWindowHandler = [this] { return OpenNewWindow(); };
-    visit_->popups.removeAll(nullptr);
     visit_->popups.append(popup);
     popup->show();
     return popup->page();

@@ -4,6 +4,7 @@
 #include "platform/ProcessWindows.h"
 #include "platform/WindowManager.h"
 #include "platform/browser/AddressUrl.h"
+#include "platform/browser/OpenWindowLimit.h"
 #include "platform/browser/SiteDataFolders.h"
 #include "platform/browser/chromium/ChromiumPopup.h"
 #include "platform/browser/chromium/HomepageRefresh.h"
@@ -191,7 +192,7 @@ void ChromiumBrowser::OpenedWindow(const QString& session, const QString& target
     QObject* ppDisp = nullptr;
     Boolean Cancel = False;
     emit NewWindow2(&ppDisp, &Cancel);
-    if (Cancel != False) {
+    if (Cancel != False || openedPages_.size() >= kMostOpenWindows) {
         pipe_.Send(QStringLiteral("Target.closeTarget"), {{"targetId", targetId}});
         return;
     }
@@ -252,8 +253,11 @@ void ChromiumBrowser::ShowPopup(int windowId, const QSize& size, const QMargins&
     // went to the browser, not to the program, and a window manager would
     // otherwise keep it behind the presentation.
     popup->show();
-    popup->raise();
-    popup->activateWindow();
+    // Never over the exit prompt, which keeps the keys.
+    if (NoOtherWindowOpen()) {
+        popup->raise();
+        popup->activateWindow();
+    }
     BringBackToScreen(popup->winId());
 }
 
