@@ -16,7 +16,10 @@ import argparse
 import http.server
 import os
 import ssl
+import sys
 import threading
+
+PRINTING = threading.Lock()
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
@@ -29,7 +32,11 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         super().end_headers()
 
     def do_GET(self):
-        print(f"GET {self.path}", flush=True)
+        # One write a line: print() from several threads at once writes a
+        # line and its end separately, and two requests could share a line.
+        with PRINTING:
+            sys.stdout.write(f"GET {self.path}\n")
+            sys.stdout.flush()
         if "://" in self.path:
             self.path = "/" + self.path.split("://", 1)[1].partition("/")[2]
         if self.path != "/login":
