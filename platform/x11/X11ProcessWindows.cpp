@@ -186,11 +186,13 @@ FocusChange FocusChangeOf(const QByteArray& eventType, const void* message, quin
         return FocusChange::None;
     // Focus in and focus out events have the same layout. Only the window's
     // own focus counts, not one passing to or from a window within it, nor
-    // a keyboard grab's start or end.
+    // a keyboard grab's start or end. A focus that moves while the keyboard
+    // is grabbed (the keyboard lock holds it all the time) moves for real.
     const auto* focus = reinterpret_cast<const xcb_focus_in_event_t*>(event);
-    if (focus->mode != XCB_NOTIFY_MODE_NORMAL || focus->detail == XCB_NOTIFY_DETAIL_VIRTUAL ||
-        focus->detail == XCB_NOTIFY_DETAIL_NONLINEAR_VIRTUAL || focus->detail == XCB_NOTIFY_DETAIL_POINTER ||
-        focus->detail == XCB_NOTIFY_DETAIL_POINTER_ROOT || focus->detail == XCB_NOTIFY_DETAIL_NONE)
+    const bool moved = focus->mode == XCB_NOTIFY_MODE_NORMAL || focus->mode == XCB_NOTIFY_MODE_WHILE_GRABBED;
+    if (!moved || focus->detail == XCB_NOTIFY_DETAIL_VIRTUAL || focus->detail == XCB_NOTIFY_DETAIL_NONLINEAR_VIRTUAL ||
+        focus->detail == XCB_NOTIFY_DETAIL_POINTER || focus->detail == XCB_NOTIFY_DETAIL_POINTER_ROOT ||
+        focus->detail == XCB_NOTIFY_DETAIL_NONE)
         return FocusChange::None;
     if (window)
         *window = focus->event;
