@@ -39,6 +39,13 @@ FocusChange FocusChangeOf(const QByteArray& eventType, const void* message, quin
 // Whether the keyboard focus is on the window or on one within it.
 bool FocusIsWithin(quint64 window);
 
+// A key that the keyboard lock's grab reported on the screen's root window,
+// as it does while another process's window has the focus: the toolkit, which
+// has no window there, would drop it. ReportKeyOn makes it a key of one of
+// the program's windows, which the toolkit then hands on.
+bool IsKeyOnRoot(const QByteArray& eventType, const void* message);
+void ReportKeyOn(void* message, quint64 window);
+
 // Whether no window has the keyboard focus, or it follows the pointer (as
 // without a window manager): keys then go to the window under the pointer.
 bool FocusIsNowhere();

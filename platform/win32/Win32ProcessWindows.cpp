@@ -31,6 +31,15 @@ bool FocusIsWithin(quint64)
     return false;
 }
 
+bool IsKeyOnRoot(const QByteArray&, const void*)
+{
+    return false;
+}
+
+void ReportKeyOn(void*, quint64)
+{
+}
+
 bool FocusIsNowhere()
 {
     return false;

@@ -186,17 +186,36 @@ FocusChange FocusChangeOf(const QByteArray& eventType, const void* message, quin
         return FocusChange::None;
     // Focus in and focus out events have the same layout. Only the window's
     // own focus counts, not one passing to or from a window within it, nor
-    // a keyboard grab's start or end. A focus that moves while the keyboard
-    // is grabbed (the keyboard lock holds it all the time) moves for real.
+    // a keyboard grab's start or end.
     const auto* focus = reinterpret_cast<const xcb_focus_in_event_t*>(event);
-    const bool moved = focus->mode == XCB_NOTIFY_MODE_NORMAL || focus->mode == XCB_NOTIFY_MODE_WHILE_GRABBED;
-    if (!moved || focus->detail == XCB_NOTIFY_DETAIL_VIRTUAL || focus->detail == XCB_NOTIFY_DETAIL_NONLINEAR_VIRTUAL ||
-        focus->detail == XCB_NOTIFY_DETAIL_POINTER || focus->detail == XCB_NOTIFY_DETAIL_POINTER_ROOT ||
-        focus->detail == XCB_NOTIFY_DETAIL_NONE)
+    if (focus->mode != XCB_NOTIFY_MODE_NORMAL || focus->detail == XCB_NOTIFY_DETAIL_VIRTUAL ||
+        focus->detail == XCB_NOTIFY_DETAIL_NONLINEAR_VIRTUAL || focus->detail == XCB_NOTIFY_DETAIL_POINTER ||
+        focus->detail == XCB_NOTIFY_DETAIL_POINTER_ROOT || focus->detail == XCB_NOTIFY_DETAIL_NONE)
         return FocusChange::None;
     if (window)
         *window = focus->event;
     return type == XCB_FOCUS_IN ? FocusChange::Arrived : FocusChange::Left;
+}
+
+bool IsKeyOnRoot(const QByteArray& eventType, const void* message)
+{
+    xcb_connection_t* c = QtX11Connection();
+    if (eventType != "xcb_generic_event_t" || !c)
+        return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    const int type = event->response_type & 0x7f;
+    // Key press and release events have the same layout.
+    return (type == XCB_KEY_PRESS || type == XCB_KEY_RELEASE) &&
+           static_cast<const xcb_key_press_event_t*>(message)->event == ScreenRootWindow(c);
+}
+
+void ReportKeyOn(void* message, quint64 window)
+{
+    auto* key = static_cast<xcb_key_press_event_t*>(message);
+    key->event = static_cast<xcb_window_t>(window);
+    key->child = XCB_WINDOW_NONE;
+    key->event_x = 0;
+    key->event_y = 0;
 }
 
 bool FocusIsNowhere()

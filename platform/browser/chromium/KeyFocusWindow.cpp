@@ -43,8 +43,17 @@ bool KeyFocusWindow::event(QEvent* event)
 // window below the pointer; without a window manager the browser takes the
 // focus itself when its window is clicked. Either way the focus comes here
 // at once. The toolkit sees neither: its window stays the focused one.
+// While the keyboard lock holds the keyboard, focus moves are reported as
+// made during a grab and are left alone, so that the browser keeps the
+// focus its lists need: the lock's grab then reports the keys on the root
+// window, and those meant for a window within this one come here.
 bool KeyFocusWindow::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
 {
+    if (IsKeyOnRoot(eventType, message)) {
+        if (FocusIsWithin(window()->winId()))
+            ReportKeyOn(message, winId());
+        return false;
+    }
     quint64 window = 0;
     const FocusChange change = FocusChangeOf(eventType, message, &window);
     if (change == FocusChange::Arrived && window == this->window()->winId() && mayTakeFocus_())
