@@ -12,6 +12,7 @@
 #include "platform/browser/chromium/NoLaunchers.h"
 #include "platform/browser/chromium/PageKeys.h"
 #include "platform/browser/chromium/PageLimits.h"
+#include "platform/browser/chromium/TemporaryFolder.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -35,11 +36,6 @@ const QString kBrowser = QStringLiteral("/usr/bin/chromium");
 // data: addresses are refused them), so its load is the window's, never a
 // navigation of the control's.
 const QString kStartPage = QStringLiteral("data:text/html,");
-// The browser makes its socket at TMPDIR/org.chromium.Chromium.XXXXXX/
-// SingletonSocket, whose whole path may be at most 107 bytes long; with a
-// longer one the browser does not start.
-constexpr int kLongestTemporaryFolder = 107 - 45;
-const QString kShortTemporaryFolder = QStringLiteral("/tmp/quillory-XXXXXX");
 // The start page's entry is looked for every 20 ms, for 2 s at most.
 constexpr int kStartEntryRetryMs = 20;
 constexpr int kStartEntryTries = 100;
@@ -128,11 +124,7 @@ void ChromiumBrowser::StartBrowser()
     // configuration folder, whatever the user data folder. Where the visit's
     // folder is too deep for the browser's socket, its temporary files go to
     // a folder of the visit's own in /tmp.
-    QString temporary = siteData_->path();
-    if (temporary.toLocal8Bit().size() > kLongestTemporaryFolder) {
-        shortTemporary_ = std::make_unique<QTemporaryDir>(kShortTemporaryFolder);
-        temporary = shortTemporary_->path();
-    }
+    const QString temporary = BrowserTemporaryFolder(siteData_->path(), shortTemporary_);
     const QStringList environment{QStringLiteral("TMPDIR=") + temporary,
                                   QStringLiteral("XDG_CONFIG_HOME=") + siteData_->path(),
                                   PathWithoutLaunchers(siteData_->path() + QStringLiteral("/launchers"))};

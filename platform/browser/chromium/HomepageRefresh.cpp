@@ -2,6 +2,7 @@
 
 #include "platform/browser/SiteDataFolders.h"
 #include "platform/browser/chromium/NoLaunchers.h"
+#include "platform/browser/chromium/TemporaryFolder.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -20,8 +21,6 @@ const QString kBrowser = QStringLiteral("/usr/bin/chromium");
 constexpr int kLoadLimitMs = 20000;
 // At the program's end, a refresh still going may finish for this long.
 constexpr int kEndGraceMs = 5000;
-// The browser's socket, below its TMPDIR, fits a path of at most 107 bytes.
-constexpr int kLongestTemporaryFolder = 107 - 45;
 
 }  // namespace
 
@@ -63,11 +62,7 @@ void HomepageRefresh::Start(const QString& url)
         cache_.EndRefresh(false);
         return;
     }
-    QString temporary = profile_->path();
-    if (temporary.toLocal8Bit().size() > kLongestTemporaryFolder) {
-        shortTemporary_ = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/quillory-XXXXXX"));
-        temporary = shortTemporary_->path();
-    }
+    const QString temporary = BrowserTemporaryFolder(profile_->path(), shortTemporary_);
     browser_ = new QProcess(this);
     browser_->setStandardOutputFile(QProcess::nullDevice());
     browser_->setStandardErrorFile(QProcess::nullDevice());
