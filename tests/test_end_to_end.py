@@ -233,7 +233,7 @@ class ExitAndReset(KioskCase):
         kiosk = self.start_presentation("10,allownewwindows,closeopenwindows")
         xdotool("mousemove", 250, 450, "click", 1)  # the "A new window" link
         popup = "^Popup page - Microsoft Internet Explorer$"
-        self.assertTrue(wait_for(lambda: e2e.windows_named(popup), timeout=10), "the popup did not open")
+        self.assertTrue(wait_for(lambda: e2e.windows_named(popup), timeout=30), "the popup did not open")
         self.assertTrue(wait_for(lambda: not e2e.windows_named(popup), timeout=25), "the reset left the popup open")
         self.assertIsNone(kiosk.process.poll())
 
@@ -248,7 +248,7 @@ class ExitAndReset(KioskCase):
         xdotool("mousemove", 250, 320, "click", 1)
         xdotool("type", "--delay", "20", "Asecret")
         xdotool("key", "ctrl+a", "ctrl+c")  # the clipboard, and the selection the engine sets
-        self.assertTrue(wait_for(lambda: "/typed?Asecret" in self.server.seen(), timeout=5))
+        self.assertTrue(wait_for(lambda: "/typed?Asecret" in self.server.seen(), timeout=15))
 
         self.assertTrue(wait_for(lambda: len(homes()) == 2, timeout=25), "no reset")
         self.assertEqual(homes(), ["/home?history=1&held="] * 2)
