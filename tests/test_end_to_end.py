@@ -522,7 +522,7 @@ class PageControls(KioskCase):
                 time.sleep(0.3)
                 self.assertEqual(e2e.keyboard_grab_status(), 1)
         xdotool("mousemove", 250, 610)
-        self.assertTrue(wait_for(lambda: len(e2e.program_windows(kiosk)) > len(presentation), timeout=5), "no tooltip")
+        self.assertTrue(wait_for(lambda: len(e2e.program_windows(kiosk)) > len(presentation), timeout=15), "no tooltip")
         self.assertEqual(e2e.keyboard_grab_status(), 1)
         # A list of suggestions left open goes with the reset; the program
         # lives on, the lock stays, and the next visitor's lists still open,
