@@ -606,7 +606,7 @@ class PromptKeys(KioskCase):
             self.assertTrue(self.typed_into_page(text), f"after a click at {x},{y}: {self.page_keys()}")
         # From now on the page takes the focus back every 10 ms.
         xdotool("type", "!")
-        self.assertTrue(wait_for(lambda: "/keys.html?focus" in self.server.seen(), timeout=10))
+        self.assertTrue(wait_for(lambda: "/focusing" in self.server.seen(), timeout=10), "the page did not reload")
         # The page stamps each key with the time it got it: a report of an
         # earlier key that reaches the server late is not the attendant's.
         attendant_from = time.time() * 1000
