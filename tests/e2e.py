@@ -21,7 +21,9 @@ NEXT_BLUE = (0x2A, 0x2A, 0x7D)  # the background of pages/next.html; a link of p
 VISITED_RED = (0x7D, 0x2A, 0x2A)  # the same link once visited
 
 
-def wait_for(predicate, timeout=40.0, step=0.1):
+def wait_for(predicate, timeout=60.0, step=0.1):
+    """The predicate's first true value, polled until the timeout; a bound for
+    a loaded machine, not a time anything is expected to take."""
     end = time.monotonic() + timeout
     while time.monotonic() < end:
         value = predicate()
@@ -162,6 +164,27 @@ def dialog_window():
     return None
 
 
+def focused(window):
+    """Whether the X input focus is on this window, so that keys typed now reach it."""
+    answer = subprocess.run(["xdotool", "getwindowfocus", "-f"], capture_output=True, text=True)
+    return answer.stdout.strip() == window
+
+
+def cached(folder, path):
+    """Whether the engine's disk cache below this folder holds this path's response,
+    headers and all, as an offline run would read it."""
+    for directory, _, names in os.walk(folder):
+        for name in names:
+            try:
+                with open(os.path.join(directory, name), "rb") as entry:
+                    data = entry.read(1 << 20)
+            except OSError:
+                continue
+            if path.encode() in data and b" 200 OK" in data:
+                return True
+    return False
+
+
 def hot_corner_gesture(start_y=300):
     """Press at the screen's left edge, hold, drag into the bottom-left corner."""
     _, height = screen_size()
@@ -292,13 +315,16 @@ def window_property(window, name):
 class MapWatch:
     """The root's children mapped and unmapped meanwhile, from x11_window_helper watch."""
 
-    def __init__(self, seconds):
-        self.process = subprocess.Popen([os.environ["QUILLORY_X11_HELPER"], "watch", str(seconds)],
+    def __init__(self):
+        self.process = subprocess.Popen([os.environ["QUILLORY_X11_HELPER"], "watch", "600"],
                                         stdout=subprocess.PIPE, text=True)
         self.process.stdout.readline()  # "watching": the events are selected
 
-    def mapped_times(self):
-        """Once the watch is over: {window: milliseconds mapped}, None for a window still mapped."""
+    def mapped_times(self, settle=2.0):
+        """{window: milliseconds mapped}, None for a window still mapped, once a
+        window that the last action opened has had this many seconds to show and go."""
+        time.sleep(settle)
+        self.process.terminate()  # the helper writes out each event as it comes
         out, _ = self.process.communicate(timeout=60)
         mapped, times = {}, {}
         for what, window, at in (line.split() for line in out.splitlines()):
