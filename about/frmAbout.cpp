@@ -1,15 +1,16 @@
 #include "about/frmAbout.h"
 
-#include "dialog/ShowModal.h"
 #include "platform/KeyCodes.h"
+#include "platform/ShowModal.h"
 #include "platform/Twips.h"
-#include "platform/browser/WebBrowser.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTextBrowser>
+#include <QUrl>
 #include <QWindow>
 
 namespace quillory {
@@ -27,7 +28,7 @@ FrmAbout::FrmAbout(QWidget* opener)
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       cmdOK(new QPushButton(QStringLiteral("OK"), this)),
-      webBrowser(new WebBrowser(this, WebBrowser::Visits::One)),
+      webBrowser(new QTextBrowser(this)),
       opener_(opener)
 {
     setObjectName(QStringLiteral("frmAbout"));
@@ -44,10 +45,9 @@ FrmAbout::FrmAbout(QWidget* opener)
     connect(cmdOK, &QPushButton::clicked, this, &FrmAbout::cmdOK_Click);
 
     webBrowser->setObjectName(QStringLiteral("webBrowser"));
-    webBrowser->setLeft(120);
-    webBrowser->setTop(120);
-    webBrowser->setWidth(5895);
-    webBrowser->setHeight(3375);
+    webBrowser->setGeometry(TwipsRect(120, 120, 5895, 3375));
+    // The page's own background meets the box's, as a web view's would.
+    webBrowser->setFrameShape(QFrame::NoFrame);
 
     setTabOrder(cmdOK, webBrowser);
     cmdOK->setFocus();
@@ -81,8 +81,9 @@ void FrmAbout::Unload()
 void FrmAbout::Form_Load()
 {
     // The page lies beside the program; whether it is there is not checked:
-    // the control shows whatever it shows for a page it cannot load.
-    webBrowser->Navigate(QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kPage));
+    // the control stays empty for a page it cannot load.
+    webBrowser->setSource(
+        QUrl::fromLocalFile(QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(kPage)));
 }
 
 void FrmAbout::cmdOK_Click()

@@ -1,6 +1,7 @@
 #pragma once
-// The About box: the page "index.htm" from the program's folder in a browser
-// control, and an OK button. Opened modally from the settings dialog; each
+// The About box: the page "index.htm" from the program's folder, drawn by a
+// text browser (Qt's own HTML, so the box maps no web engine), and an OK
+// button. Opened modally from the settings dialog; each
 // opening loads it anew, and closing it discards it.
 
 #include <QPointer>
@@ -8,10 +9,9 @@
 #include <cstdint>
 
 class QPushButton;
+class QTextBrowser;
 
 namespace quillory {
-
-class WebBrowser;
 
 class FrmAbout : public QWidget {
     Q_OBJECT
@@ -20,7 +20,7 @@ public:
     explicit FrmAbout(QWidget* opener);
 
     QPushButton* cmdOK;
-    WebBrowser* webBrowser;
+    QTextBrowser* webBrowser;  // the page
 
     // Shows the box modally; returns once it has been unloaded.
     void ShowModal();

@@ -37,6 +37,7 @@
 #include "platform/browser/BrowserEngine.h"
 #include "platform/browser/BrowserProfile.h"
 #include "platform/browser/EngineEnvironment.h"
+#include "platform/browser/QtWebEngineEntry.h"
 #include "platform/browser/SiteDataFolders.h"
 #include "presentation/frmBrowser.h"
 #include "startup/modInitialise.h"
@@ -974,6 +975,7 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     qputenv("XDG_CACHE_HOME", home.filePath(QStringLiteral("cache")).toUtf8());
     PrepareEngineEnvironment();
+    UseLinkedQtWebEngine(&QuilloryCreateQtWebEngineBrowser);
     int status = 0;
     {
         QApplication app(argc, argv);

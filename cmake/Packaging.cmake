@@ -1,7 +1,9 @@
 # Where the program with its index.htm and the boot kiosk's files (deploy/) go,
 # and the Debian package.
 #
-# `cmake --install` puts the program and index.htm in bin/, and the session
+# `cmake --install` puts the program and index.htm in bin/, its Qt WebEngine
+# plugin in lib/quillory/ (where the program looks when it is not beside it),
+# and the session
 # script, the unit and the X configuration together in share/quillory/ for the
 # operator to copy. `cpack -G DEB`, run in the build folder, makes
 # quillory_<version>_<arch>.deb with these in Debian's places instead, the
@@ -21,6 +23,7 @@ endfunction()
 # --- cmake --install ---------------------------------------------------------
 install(TARGETS quillory RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT local)
 install(FILES resources/index.htm DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT local)
+install(TARGETS quillory-qtwebengine LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/quillory COMPONENT local)
 quillory_configure_unit(${CMAKE_INSTALL_FULL_DATADIR}/quillory/quillory-session
                         ${QUILLORY_PACKAGING_DIR}/local/quillory-kiosk.service)
 install(PROGRAMS deploy/quillory-session DESTINATION ${CMAKE_INSTALL_DATADIR}/quillory COMPONENT local)
@@ -30,8 +33,10 @@ install(FILES ${QUILLORY_PACKAGING_DIR}/local/quillory-kiosk.service deploy/10-q
 # --- the Debian package (component "debian", left out of cmake --install) ----
 # The About box reads index.htm from the program's own folder, which is not for
 # data in /usr/bin: the program lives in /usr/lib/quillory, and /usr/bin/quillory
-# links to it (the program's folder is where the link leads).
+# links to it (the program's folder is where the link leads). Its Qt WebEngine
+# plugin lies beside it.
 install(TARGETS quillory RUNTIME DESTINATION /usr/lib/quillory COMPONENT debian EXCLUDE_FROM_ALL)
+install(TARGETS quillory-qtwebengine LIBRARY DESTINATION /usr/lib/quillory COMPONENT debian EXCLUDE_FROM_ALL)
 install(FILES resources/index.htm DESTINATION /usr/lib/quillory COMPONENT debian EXCLUDE_FROM_ALL)
 file(CREATE_LINK ../lib/quillory/quillory ${QUILLORY_PACKAGING_DIR}/debian/quillory SYMBOLIC)
 install(FILES ${QUILLORY_PACKAGING_DIR}/debian/quillory DESTINATION /usr/bin COMPONENT debian EXCLUDE_FROM_ALL)
@@ -79,7 +84,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 # Libraries come from the binary (dpkg-shlibdeps); these are what the linker
 # cannot see: Debian's Chromium, which draws the pages, Qt WebEngine's helper
-# process for the About box (and for the pages where Chromium is removed), the
+# process for the pages where Chromium is removed (its libraries are the
+# plugin's, which dpkg-shlibdeps reads as well), the
 # dialog's font, and what the unit and its maintainer scripts run.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "chromium, libqt6webenginecore6-bin, fonts-liberation2, xinit, systemd")

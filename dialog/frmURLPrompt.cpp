@@ -2,12 +2,12 @@
 
 #include "about/frmAbout.h"
 #include "dialog/DelayText.h"
-#include "dialog/ShowModal.h"
 #include "dialog/TextBox.h"
 #include "platform/CentreOnScreen.h"
 #include "platform/Forms.h"
 #include "platform/KeyCodes.h"
 #include "platform/ProgramEnd.h"
+#include "platform/ShowModal.h"
 #include "platform/Twips.h"
 #include "startup/NumberText.h"
 #include "startup/modInitialise.h"

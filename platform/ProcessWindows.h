@@ -1,7 +1,7 @@
 #pragma once
 // The windows another process shows, found on the window system, so that the
-// program can take one into a window of its own. The X11 half is in
-// platform/x11; Windows has a stand-in that finds none.
+// program can take one into a window of its own. X11 only (platform/x11):
+// the Chromium control, its one user, is not built on Windows.
 
 #include <QByteArray>
 #include <QList>

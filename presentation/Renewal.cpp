@@ -8,7 +8,7 @@
 #include "platform/TreeMemory.h"
 #include "platform/User32Provider.h"
 #include "platform/WindowHandover.h"
-#include "platform/browser/BrowserProfile.h"
+#include "platform/browser/SiteDataFolders.h"
 #include "presentation/frmBrowser.h"
 #include "startup/modInitialise.h"
 
@@ -255,7 +255,7 @@ private:
         SendAll(channel_, "released " + QByteArray::number(released) + "\n");
         if (namingRead_ >= 0) {
             // No destructor runs past the exec: this run's site data goes now.
-            RemoveSiteData();
+            RemoveSiteDataFolder();
             BecomeRenewalWaiter(namingRead_, successor_);
             return Fail("cannot become the waiter");
         }

@@ -7,6 +7,10 @@
 #include "platform/ProgramEnd.h"
 #include "platform/RenewalWaiter.h"
 #include "platform/browser/EngineEnvironment.h"
+#ifdef _WIN32
+#include "platform/browser/BrowserEngine.h"
+#include "platform/browser/QtWebEngineEntry.h"
+#endif
 #include "startup/modInitialise.h"
 
 #include <QApplication>
@@ -23,6 +27,9 @@ int main(int argc, char** argv)
     SetArgumentText(JoinArguments(argc, argv));
     BlankPasswordsInArguments(argc, argv);
     PrepareEngineEnvironment();
+#ifdef _WIN32
+    UseLinkedQtWebEngine(&QuilloryCreateQtWebEngineBrowser);
+#endif
 
     // Qt and the web engine take options from argv (-platform, --webEngineArgs
     // and more); a kiosk's command line must not reach them, so Qt sees only

@@ -10,8 +10,10 @@
 #include "platform/DialogFont.h"
 #include "platform/Twips.h"
 #include "platform/User32Provider.h"
+#include "platform/browser/BrowserEngine.h"
 #include "platform/browser/BrowserProfile.h"
 #include "platform/browser/EngineEnvironment.h"
+#include "platform/browser/QtWebEngineEntry.h"
 #include "platform/browser/WebBrowser.h"
 #include "presentation/frmBrowser.h"
 #include "startup/modInitialise.h"
@@ -23,7 +25,8 @@
 #include <QtTest>
 #include <memory>
 
-// The engine's environment is settled first, as the program does, and each
+// The engine's environment is settled first, as the program does (the Qt
+// WebEngine control linked in rather than loaded from its plugin), and each
 // test process gets caches of its own so that parallel tests never share a
 // disk cache or a data folder. The presentation runs on Qt WebEngine here,
 // whose pages these tests reach into; the Chromium control has tests of its
@@ -37,6 +40,7 @@
         qputenv("XDG_CACHE_HOME", home.filePath(QStringLiteral("cache")).toUtf8()); \
         qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());   \
         quillory::PrepareEngineEnvironment();                                       \
+        quillory::UseLinkedQtWebEngine(&QuilloryCreateQtWebEngineBrowser);          \
         int status = 0;                                                             \
         {                                                                           \
             QApplication app(argc, argv);                                           \

@@ -43,6 +43,14 @@ class EndToEnd(KioskCase):
                         e2e.window_geometry(window))
         self.assertEqual(e2e.keyboard_grab_status(), 0)  # without a password the keys stay free
         self.assertFalse(e2e.port_listening(9339) or e2e.port_listening(9338))  # no remote debugging
+        # Qt WebEngine and the OpenGL it shares are mapped only where that engine draws the pages.
+        with open(f"/proc/{kiosk.process.pid}/maps") as maps:
+            mapped = maps.read()
+        mapped = {name for name in ("libQt6WebEngineCore", "libQt6Quick.", "libLLVM") if name in mapped}
+        if e2e.ENGINE == "chromium":
+            self.assertEqual(mapped, set())
+        else:
+            self.assertIn("libQt6WebEngineCore", mapped)
         if os.environ.get("QUILLORY_TEST_WM"):
             # Keys that leave or shrink a browser's full screen leave the window whole.
             subprocess.run(["xdotool", "key", "Escape", "F11", "super"])

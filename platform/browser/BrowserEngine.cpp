@@ -1,11 +1,15 @@
 #include "platform/browser/BrowserEngine.h"
 
-#include "platform/browser/WebBrowser.h"
+#include "platform/browser/QtWebEnginePlugin.h"
 #ifndef _WIN32
 #include "platform/browser/chromium/ChromiumBrowser.h"
 #endif
 
 namespace quillory {
+
+namespace {
+BrowserFactory linkedQtWebEngine = nullptr;
+}  // namespace
 
 // Debian's Chromium draws the pages wherever it is installed: it is current
 // and gets security updates, where Qt WebEngine's engine is years old and
@@ -20,13 +24,19 @@ QString PresentationEngine()
     return QStringLiteral("qtwebengine");
 }
 
+void UseLinkedQtWebEngine(BrowserFactory create)
+{
+    linkedQtWebEngine = create;
+}
+
 BrowserControl* CreatePresentationBrowser(QWidget* parent)
 {
 #ifndef _WIN32
     if (PresentationEngine() == QLatin1String("chromium"))
         return new ChromiumBrowser(parent);
 #endif
-    return new WebBrowser(parent);
+    const BrowserFactory create = linkedQtWebEngine ? linkedQtWebEngine : LoadQtWebEnginePlugin();
+    return create(parent);
 }
 
 }  // namespace quillory

@@ -2,8 +2,7 @@
 
 #include "platform/Gpu.h"
 
-#include <QQuickWindow>
-#include <QSGRendererInterface>
+#include <QByteArray>
 #include <QtGlobal>
 
 namespace quillory {
@@ -12,8 +11,11 @@ void ChooseCompositing()
 {
     if (qEnvironmentVariableIsSet("QT_QUICK_BACKEND") || qEnvironmentVariableIsSet("QSG_RHI_BACKEND"))
         return;
+    // The variable rather than QQuickWindow::setGraphicsApi(), which would map
+    // Qt Quick into a program whose pages Chromium draws; Qt Quick and Qt
+    // WebEngine both read it when the first web view is made.
     if (DisplayLacksGpu())
-        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        qputenv("QT_QUICK_BACKEND", "software");
 }
 
 }  // namespace quillory

@@ -1,9 +1,11 @@
 #include "platform/browser/EngineEnvironment.h"
 
 #include "platform/Processes.h"
+#include "platform/browser/BrowserEngine.h"
 #include "platform/browser/Compositing.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QList>
 #include <QLoggingCategory>
 #include <QtGlobal>
@@ -39,6 +41,12 @@ void PrepareEngineEnvironment()
     }
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
     ChooseCompositing();
+    // Qt WebEngine shares its OpenGL contexts with the application's, which
+    // must know before it exists. Only then: the shared context loads the
+    // OpenGL drivers (on a machine without a GPU, Mesa and LLVM) into the
+    // program, where Chromium draws in processes of its own.
+    if (PresentationEngine() == QLatin1String("qtwebengine"))
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
 }  // namespace quillory

@@ -10,6 +10,8 @@ namespace quillory {
 //   any --remote-debugging-* flag is dropped from QTWEBENGINE_CHROMIUM_FLAGS;
 //   the operator's other flags (such as --disable-gpu) stay.
 // - Qt Quick renders in software on a machine without a GPU (Compositing.h).
+// - Where Qt WebEngine draws the presentation, the application shares its
+//   OpenGL contexts, as that engine needs.
 void PrepareEngineEnvironment();
 
 }  // namespace quillory

@@ -3,10 +3,6 @@
 #include "platform/RealUser32.h"
 #include "platform/x11/X11Display.h"
 
-#include <QAbstractNativeEventFilter>
-#include <QApplication>
-#include <QTimer>
-#include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
@@ -36,10 +32,6 @@ Reply<T> owned(T* reply)
 
 // Properties are read whole; 4 MiB is far beyond any title or list.
 constexpr std::uint32_t kMaxPropertyLongs = 1u << 20;
-// How often to ask for the keyboard again: while another client holds it,
-// and as a check while the program holds it.
-constexpr int kGrabRetryMs = 100;
-
 // X window ids are 32 bits; anything larger cannot be a window.
 xcb_window_t windowId(WindowHandle handle)
 {
@@ -218,120 +210,6 @@ bool windowManagerActivates(xcb_connection_t* c, xcb_window_t root)
 
 }  // namespace
 
-// Locks the keyboard to this program with an active grab on the root window
-// with owner_events set: keys meant for the program's own windows reach them
-// as usual, while keys meant for any other client are reported on the root,
-// where Qt has no window and drops them. The window manager's Alt+Tab and
-// Alt+F4 are passive grabs, which never fire during an active grab.
-// The root rather than the presentation window: it is always viewable and never
-// re-created, so the grab can't fail or break while that window is hidden or
-// re-created, and keys aimed at other clients' windows aren't typed into the page.
-class X11User32::KeyboardLock final : public QObject, public QAbstractNativeEventFilter {
-public:
-    KeyboardLock()
-    {
-        m_retry.setSingleShot(true);
-        connect(&m_retry, &QTimer::timeout, this, [this] { tryGrab(); });
-    }
-    ~KeyboardLock() override { setLocked(false); }
-
-    bool isLocked() const { return m_locked; }
-
-    void setLocked(bool locked)
-    {
-        if (locked == m_locked)
-            return;
-        m_locked = locked;
-        if (locked) {
-            qApp->installEventFilter(this);
-            qApp->installNativeEventFilter(this);
-            tryGrab();
-            return;
-        }
-        m_retry.stop();
-        if (QCoreApplication* app = QCoreApplication::instance()) {
-            app->removeEventFilter(this);
-            app->removeNativeEventFilter(this);
-        }
-        xcb_connection_t* c = QtX11Connection();
-        if (m_held && c) {
-            xcb_ungrab_keyboard(c, XCB_CURRENT_TIME);
-            xcb_flush(c);
-        }
-        m_held = false;
-    }
-
-protected:
-    // Qt grabs the keyboard for each of the program's popups (menus, combo
-    // lists, a page's select lists) and releases it when the popup closes,
-    // which ends our grab too: take it back.
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Hide && watched->isWindowType() &&
-            static_cast<QWindow*>(watched)->type() == Qt::Popup) {
-            m_held = false;
-            m_retry.start(0);
-        }
-        return false;
-    }
-
-    // Taking the grab reports the focus as moving from our window up to the
-    // root, though it stays where it is. Qt would take that for losing the
-    // focus and deactivate the program, so those reports are dropped.
-    // A grab is one per client: any code of this process that takes the
-    // keyboard and lets it go (a dialog's screen picker, a popup) ends ours.
-    // The server reports every end of a grab as a focus change of mode
-    // Ungrab; the lock then takes the keyboard back.
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
-    {
-        if (eventType != "xcb_generic_event_t")
-            return false;
-        const auto* event = static_cast<const xcb_generic_event_t*>(message);
-        const std::uint8_t type = event->response_type & 0x7f;
-        if (type != XCB_FOCUS_OUT && type != XCB_FOCUS_IN)
-            return false;
-        const auto* focus = static_cast<const xcb_focus_in_event_t*>(message);  // same layout for both
-        if (focus->mode == XCB_NOTIFY_MODE_UNGRAB && m_locked) {
-            m_held = false;
-            m_retry.start(0);
-        }
-        return type == XCB_FOCUS_OUT && focus->mode == XCB_NOTIFY_MODE_GRAB &&
-               (focus->detail == XCB_NOTIFY_DETAIL_ANCESTOR || focus->detail == XCB_NOTIFY_DETAIL_VIRTUAL);
-    }
-
-private:
-    // Fails while another client holds the keyboard; tried again until taken.
-    // Once taken, the grab is asked for again at the same pace, as a check:
-    // the toolkit may let go of the keyboard in ways that the server reports
-    // to no window of ours (a popup deleted with its page at the return home,
-    // a dialog's screen picker), and asking again for a grab this program
-    // holds changes nothing. It is asked for even while one of the program's
-    // popups is open: a popup left behind by a deleted page would otherwise
-    // hold the lock off for good, and the toolkit routes keys to an open popup
-    // whichever of the program's windows the grab reports them on.
-    void tryGrab()
-    {
-        xcb_connection_t* c = QtX11Connection();
-        if (!m_locked || !c)
-            return;
-        auto reply = owned(xcb_grab_keyboard_reply(
-            c, xcb_grab_keyboard(c, 1, ScreenRootWindow(c), XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
-            nullptr));
-        m_held = reply && reply->status == XCB_GRAB_STATUS_SUCCESS;
-        m_retry.start(kGrabRetryMs);
-    }
-
-    bool m_locked = false;  // wanted
-    bool m_held = false;    // our grab is in place
-    QTimer m_retry;
-};
-
-X11User32::X11User32() : m_keyboardLock(std::make_unique<KeyboardLock>())
-{
-}
-
-X11User32::~X11User32() = default;
-
 WindowHandle X11User32::GetWindow(WindowHandle hWnd, std::uint32_t uCmd)
 {
     xcb_connection_t* c = QtX11Connection();
@@ -433,8 +311,8 @@ std::int32_t X11User32::SystemParametersInfoA(std::uint32_t uiAction, std::uint3
     if (!QtX11Connection() || uiAction != SPI_SETSCREENSAVERRUNNING)
         return 0;
     if (pvParam)
-        *static_cast<std::int32_t*>(pvParam) = m_keyboardLock->isLocked() ? 1 : 0;
-    m_keyboardLock->setLocked(uiParam != API_FALSE);
+        *static_cast<std::int32_t*>(pvParam) = m_keyboardLock.isLocked() ? 1 : 0;
+    m_keyboardLock.setLocked(uiParam != API_FALSE);
     return 1;
 }
 

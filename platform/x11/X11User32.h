@@ -4,16 +4,12 @@
 // call does nothing and returns 0.
 
 #include "platform/User32.h"
-
-#include <memory>
+#include "platform/x11/X11KeyboardLock.h"
 
 namespace quillory {
 
 class X11User32 final : public User32 {
 public:
-    X11User32();
-    ~X11User32() override;
-
     WindowHandle GetWindow(WindowHandle hWnd, std::uint32_t uCmd) override;
     std::int32_t GetWindowTextLengthA(WindowHandle hWnd) override;
     std::int32_t GetWindowTextA(WindowHandle hWnd, char* lpString, std::int32_t nMaxCount) override;
@@ -26,8 +22,7 @@ public:
     std::uint32_t GetTickCount() override;
 
 private:
-    class KeyboardLock;
-    std::unique_ptr<KeyboardLock> m_keyboardLock;
+    X11KeyboardLock m_keyboardLock;
 };
 
 }  // namespace quillory

@@ -1,4 +1,4 @@
-#include "dialog/ShowModal.h"
+#include "platform/ShowModal.h"
 
 #include "platform/ProgramEnd.h"
 
