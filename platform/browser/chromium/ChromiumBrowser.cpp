@@ -2,6 +2,7 @@
 
 #include "platform/ProcessWindows.h"
 #include "platform/browser/AddressUrl.h"
+#include "platform/browser/EarlyStart.h"
 #include "platform/browser/chromium/BrowserEnding.h"
 #include "platform/browser/chromium/ChromiumPopup.h"
 #include "platform/browser/chromium/ChromiumStart.h"
@@ -37,7 +38,8 @@ ChromiumBrowser::ChromiumBrowser(QWidget* parent)
     holder_->setAttribute(Qt::WA_NativeWindow);
     NameHelperWindow(*this, "browser control");
     NameHelperWindow(*holder_, "browser");
-    StartVisit(std::make_unique<ChromiumVisit>());
+    std::unique_ptr<ChromiumVisit> early = TakeEarlyChromiumVisit();
+    StartVisit(early ? std::move(early) : std::make_unique<ChromiumVisit>());
 }
 
 // The visitor's browser goes first, then every one still ending is waited for.

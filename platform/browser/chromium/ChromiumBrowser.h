@@ -22,7 +22,7 @@ class KeyFocusWindow;
 class ChromiumBrowser : public BrowserControl {
     Q_OBJECT
 public:
-    // Starts the first visitor's browser.
+    // Takes over the browser started early for the presentation, or starts one.
     explicit ChromiumBrowser(QWidget* parent);
     // Waits for every browser of the control's to end, and their folders to go.
     ~ChromiumBrowser() override;
