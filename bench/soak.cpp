@@ -515,7 +515,7 @@ int ReturnHomeStall(const BenchServer& server, int rounds)
     const QString other = server.Url(QStringLiteral("other.html"));
     Watched w(home, 3600 * 1000);
     w.Form().Show();
-    if (!w.WaitForHome(-1, 30000)) {
+    if (!w.WaitForHome(-1, 120000)) {
         std::printf("the homepage never loaded\n");
         return 1;
     }
