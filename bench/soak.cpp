@@ -16,6 +16,10 @@
 //                             reset; every 50 resets a popup and the exit
 //                             prompt open first, and whether the keys stay
 //                             locked is checked from another X client
+//   soak stall [N]            N returns home from another page, with a 10 ms
+//                             heartbeat timer: its largest gap, from each
+//                             tick until the homepage has loaded, is the
+//                             longest the program stood still (default 200)
 //   soak killed [N]           N times: kill the renderer, tick the reset, wait
 //                             for the homepage (default 100)
 //   soak engine [N]           the same steps as latency on a bare view of the
@@ -314,7 +318,8 @@ public:
         process_.start();
         if (!process_.waitForStarted(5000))
             return false;
-        while (process_.waitForReadyRead(5000)) {
+        // Python alone may take seconds to start on a busy machine.
+        while (process_.waitForReadyRead(30000)) {
             const QString line = QString::fromUtf8(process_.readLine()).trimmed();
             if (line.startsWith(QLatin1String("PORT "))) {
                 port_ = line.mid(5).toInt();
@@ -499,6 +504,51 @@ int ResetLatency(const BenchServer& server, int rounds)
                 qPrintable(PresentationEngine()), rounds);
     PrintTimes("tick -> NavigateComplete2", toComplete);
     PrintTimes("tick -> DocumentComplete", toLoad);
+    std::printf("  failures: %d\n", failures);
+    return failures == 0 ? 0 : 1;
+}
+
+// The GUI thread's longest stand-still at a return home: a heartbeat timer
+// due every 10 ms, whose largest gap between two beats is the stall.
+int ReturnHomeStall(const BenchServer& server, int rounds)
+{
+    const QString home = server.Url(HomePage());
+    const QString other = server.Url(QStringLiteral("other.html"));
+    Watched w(home, 3600 * 1000);
+    w.Form().Show();
+    if (!w.WaitForHome(-1, 120000)) {
+        std::printf("the homepage never loaded\n");
+        return 1;
+    }
+    QTimer heartbeat;
+    heartbeat.setTimerType(Qt::PreciseTimer);
+    qint64 lastBeat = w.Now(), longestGap = 0;
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        const qint64 now = w.Now();
+        longestGap = std::max(longestGap, now - lastBeat);
+        lastBeat = now;
+    });
+    heartbeat.start(10);
+    std::vector<double> stalls;
+    int failures = 0;
+    for (int i = 0; i < rounds; ++i) {
+        const qint64 before = w.Now();
+        w.Form().Navigate(other);
+        if (!WaitFor([&] { return w.otherLoadAt > before; }, 15000)) {
+            ++failures;
+            continue;
+        }
+        Wait(300);
+        lastBeat = w.Now();
+        longestGap = 0;
+        const qint64 tick = w.TickAtThreshold();
+        if (!w.WaitForHome(tick, 15000))
+            ++failures;
+        stalls.push_back(std::max(longestGap, w.Now() - lastBeat) / 1e6);
+    }
+    std::printf("GUI thread stall on %s, %d returns home (largest gap of a 10 ms heartbeat, tick to homepage loaded)\n",
+                qPrintable(PresentationEngine()), rounds);
+    PrintTimes("longest gap per return home", stalls);
     std::printf("  failures: %d\n", failures);
     return failures == 0 ? 0 : 1;
 }
@@ -942,6 +992,8 @@ int Run(const QStringList& args)
     PresentationSettings.MinDelay = 10;
     if (mode == QLatin1String("latency"))
         return ResetLatency(server, args.value(2, QStringLiteral("50")).toInt());
+    if (mode == QLatin1String("stall"))
+        return ReturnHomeStall(server, args.value(2, QStringLiteral("200")).toInt());
     // These reach into the Qt WebEngine control's page (a script, its renderer).
     if ((mode == QLatin1String("killed") || args.value(4) == QLatin1String("locked")) &&
         PresentationEngine() != QLatin1String("qtwebengine")) {
@@ -962,7 +1014,7 @@ int Run(const QStringList& args)
         return KilledRenderer(server, args.value(2, QStringLiteral("100")).toInt());
     std::printf(
         "usage: soak latency [N] | soak soak [N] [tickMs] [interrupt|locked] | soak killed [N] | soak engine [N]\n"
-        "     | soak renewal [N] [tickMs] [boundMiB] PROGRAM\n");
+        "     | soak renewal [N] [tickMs] [boundMiB] PROGRAM | soak stall [N]\n");
     return 2;
 }
 

@@ -4,6 +4,7 @@
 #include "dialog/frmURLPrompt.h"
 #include "platform/ArgumentText.h"
 #include "platform/ProgramEnd.h"
+#include "platform/browser/EarlyStart.h"
 #include "presentation/Renewal.h"
 #include "presentation/frmBrowser.h"
 #include "startup/modInitialise.h"
@@ -28,6 +29,8 @@ void Main()
             return;
     }
 
+    // The browser starts while the presentation's windows are built.
+    StartPresentationBrowserEarly();
     frmBrowser().Show();
 }
 

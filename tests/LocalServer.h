@@ -22,7 +22,8 @@ public:
                        QStringList{QUILLORY_TESTS_DIR "/http_server.py", "--root", QUILLORY_TESTS_DIR "/pages",
                                    "--port", QString::number(port)} +
                            options);
-        while (process_.waitForReadyRead(5000)) {
+        // Python alone may take seconds to start on a machine busy with builds.
+        while (process_.waitForReadyRead(30000)) {
             ReadLines();
             if (port_ != 0)
                 return true;

@@ -1,5 +1,8 @@
 #include "platform/browser/OfflineMode.h"
 
+#include "platform/browser/NetworkConditions.h"
+
+#include <QJsonDocument>
 #include <QNetworkProxy>
 #include <QTimer>
 #include <QUrl>
@@ -18,11 +21,10 @@ QString EmulationScript(bool offline)
                           "  const send = (id, method, params) => InspectorFrontendHost.sendMessageToBackend("
                           "      JSON.stringify({id: id, method: method, params: params}));"
                           "  send(900000001, 'Network.enable', {});"
-                          "  send(900000002, 'Network.emulateNetworkConditions',"
-                          "       {offline: %1, latency: 0, downloadThroughput: -1, uploadThroughput: -1});"
+                          "  send(900000002, 'Network.emulateNetworkConditions', %1);"
                           "  return true;"
                           "})()")
-        .arg(offline ? QStringLiteral("true") : QStringLiteral("false"));
+        .arg(QString::fromUtf8(QJsonDocument(NetworkConditions(offline)).toJson(QJsonDocument::Compact)));
 }
 
 }  // namespace

@@ -2,23 +2,18 @@
 
 #include "platform/browser/AddressUrl.h"
 #include "platform/browser/BrowserPage.h"
-#include "platform/browser/BrowserProfile.h"
+#include "platform/browser/NewWindowDecision.h"
 #include "platform/browser/OfflineMode.h"
-#include "platform/browser/OpenWindowLimit.h"
-#include "platform/browser/PageGuards.h"
 #include "platform/browser/PopupWindow.h"
 #include "platform/browser/RendererWatchdog.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
 #include <QGuiApplication>
-#include <QTimer>
 #include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWebEngineHistory>
-#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 namespace quillory {
@@ -26,7 +21,8 @@ namespace quillory {
 WebBrowser::WebBrowser(QWidget* parent, Visits visits)
     : BrowserControl(parent),
       visit_(std::make_unique<Visit>()),
-      visits_(visits)
+      visits_(visits),
+      pending_([this] { return visit_->offline->isReady(); }, [this](const QString& url) { Load(url); })
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -62,7 +58,7 @@ void WebBrowser::StartVisit()
             [this, page] { emit DocumentComplete(page, QVariant(page->url().toString())); });
     connect(watchdog, &RendererWatchdog::documentUnreported, this,
             [this, page](const QString& url) { emit NavigateComplete2(page, QVariant(url)); });
-    connect(visit_->offline, &OfflineMode::ready, this, &WebBrowser::StartPendingNavigation);
+    connect(visit_->offline, &OfflineMode::ready, this, [this] { pending_.StartIfReady(); });
     if (visits_ == Visits::OneAfterAnother)
         ScheduleSpareVisit();
 }
@@ -116,18 +112,12 @@ void WebBrowser::ForgetVisitor()
 
 void WebBrowser::Navigate(const QString& url)
 {
-    pendingUrl_ = url;
-    hasPendingUrl_ = true;
-    if (visit_->offline->isReady())
-        StartPendingNavigation();
+    pending_.Ask(url);
 }
 
-void WebBrowser::StartPendingNavigation()
+void WebBrowser::Load(const QString& address)
 {
-    if (!hasPendingUrl_)
-        return;
-    hasPendingUrl_ = false;
-    const QUrl url = AddressUrl(pendingUrl_);
+    const QUrl url = AddressUrl(address);
     visit_->page->load(url);
     visit_->watchdog->Watch(url);
 }
@@ -144,11 +134,8 @@ bool WebBrowser::Offline() const
 
 QWebEnginePage* WebBrowser::OpenNewWindow()
 {
-    QObject* ppDisp = nullptr;
-    Boolean Cancel = False;
-    emit NewWindow2(&ppDisp, &Cancel);
     visit_->popups.removeAll(nullptr);
-    if (Cancel != False || visit_->popups.size() >= kMostOpenWindows)
+    if (!NewWindowAllowed(*this, visit_->popups.size()))
         return nullptr;
     auto* popup = new PopupWindow(visit_->profile);
     popup->page()->newWindowHandler = [this] { return OpenNewWindow(); };

@@ -3,6 +3,7 @@
 // program's own, the next visitor's page waiting in a profile of its own.
 
 #include "platform/browser/BrowserControl.h"
+#include "platform/browser/PendingNavigation.h"
 #include "platform/browser/Visit.h"
 
 #include <memory>
@@ -29,15 +30,14 @@ private:
     void StartVisit();
     void ScheduleSpareVisit();
     QWebEnginePage* OpenNewWindow();
-    void StartPendingNavigation();
+    void Load(const QString& address);
 
     // The visitor's, on the screen; and the next visitor's, waiting.
     std::unique_ptr<Visit> visit_;
     std::unique_ptr<Visit> spare_;
     const Visits visits_;
     bool dropEarlierEntries_ = false;
-    QString pendingUrl_;
-    bool hasPendingUrl_ = false;
+    PendingNavigation pending_;
 };
 
 }  // namespace quillory

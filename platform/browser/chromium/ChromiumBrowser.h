@@ -4,43 +4,35 @@
 // into the control and kept to the control's rectangle. The control sends it
 // to URLs, switches it to reading from its disk cache only, and raises an
 // event after every completed navigation of the page or of any of its
-// frames, as the control on Qt WebEngine does.
+// frames, as the control on Qt WebEngine does. Each visitor gets a browser of
+// their own (a ChromiumVisit); keys and the focus stay with the control.
 
 #include "platform/browser/BrowserControl.h"
-#include "platform/browser/HomepageCache.h"
-#include "platform/browser/chromium/DevToolsPipe.h"
+#include "platform/browser/PendingNavigation.h"
 #include "platform/browser/chromium/RestartPacing.h"
-#include "platform/browser/chromium/WindowHolder.h"
-
-#include <QElapsedTimer>
-#include <QHash>
-#include <QList>
-#include <QString>
-#include <QTemporaryDir>
 
 #include <memory>
 
 namespace quillory {
 
-class ChromiumPopup;
+class ChromiumVisit;
 class HomepageRefresh;
 class KeyFocusWindow;
 
 class ChromiumBrowser : public BrowserControl {
     Q_OBJECT
 public:
-    // Starts the browser. Its site data and its disk cache live in a folder
-    // of the visitor's own, gone with the visit; the cache starts as a copy
-    // of the one kept of the homepage alone.
+    // Takes over the browser started early for the presentation, or starts one.
     explicit ChromiumBrowser(QWidget* parent);
+    // Waits for every browser of the control's to end, and their folders to go.
     ~ChromiumBrowser() override;
 
     // Whether Debian's Chromium is there to be started.
     static bool IsInstalled();
 
-    // The browser ends, with every window the page opened, and a new one
-    // starts on a new site data folder. A browser that died comes back here
-    // too.
+    // The visitor's browser is asked to close, with every window its pages
+    // opened, and ends meanwhile; a new one starts at once on a new site data
+    // folder. A browser that died is replaced here too.
     void ForgetVisitor() override;
     // A navigation asked for before the browser is ready starts once it is.
     void Navigate(const QString& url) override;
@@ -51,8 +43,11 @@ public:
     // Each visitor gets a new browser.
     bool EngineOutlivesVisitors() const override { return false; }
 
-    // The browser process, for its end to be seen to.
-    qint64 BrowserProcessId() const { return pipe_.ProcessId(); }
+    // The visitor's browser process, for its end to be seen to; -1 while none runs.
+    qint64 BrowserProcessId() const;
+    // No window of the program's is open but the presentation and the
+    // windows the pages opened (the exit prompt, say, is not).
+    bool NoOtherWindowOpen() const { return !OtherOpenWindow(); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -65,59 +60,19 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    // A page in a window that a page opened, shown in a window of the
-    // program's; several may share one browser window, as its tabs.
-    struct OpenedPage {
-        QString targetId;
-        QString session;
-        int windowId = 0;  // the browser's own id of its window
-    };
-
-    void StartBrowser();
-    void EndBrowser();
-    void FollowPage(const QString& session);
-    void OpenedWindow(const QString& session, const QString& targetId);
-    void ShowOpenedPage(const OpenedPage& page, const QSize& size);
-    void ShowPopup(int windowId, const QSize& size, const QMargins& bars);
-    void ClosePopup(int windowId);
-    void OpenedPageGone(const QString& session);
-    const OpenedPage* ShownPage(int windowId) const;
-    void UpdatePopupTitle(int windowId);
-    QString KeySession() const;
-    QList<quint64> TakenWindows() const;
-    void Follow(const QString& session, const QString& owner);
-    void OnEvent(const QString& method, const QJsonObject& params, const QString& session);
-    void DropStartEntry(int tries = 0);
+    void StartVisit(std::unique_ptr<ChromiumVisit> visit);
+    void VisitEnded(ChromiumVisit* ended);
     void KeepKeys();
     void TakeFocusFromNowhere();
-    // Another of the program's windows, open over the pages: the exit prompt.
     QWidget* OtherOpenWindow() const;
-    bool NoOtherWindowOpen() const;
-    void SendNetworkConditions(const QString& session);
-    void StartPendingNavigation();
 
-    HomepageCache homepageCache_{QStringLiteral("chromium-homepage"), QStringLiteral("chromium")};
-    std::unique_ptr<HomepageRefresh> homepageRefresh_;  // goes before the cache it refreshes
-    std::unique_ptr<QTemporaryDir> siteData_;
-    std::unique_ptr<QTemporaryDir> shortTemporary_;  // only where siteData_ is too deep
-    DevToolsPipe pipe_;
-    QElapsedTimer lived_;  // since the browser started
+    std::unique_ptr<HomepageRefresh> homepageRefresh_;
     RestartPacing pacing_;
-    QString pageSession_;
-    // Each followed session (the page's, the opened pages', and their frames'
-    // in other processes) with the page or opened page it belongs to.
-    QHash<QString, QString> owners_;
-    QList<OpenedPage> openedPages_;
-    QHash<int, ChromiumPopup*> popups_;  // by the browser's window id
-    QString pageUrl_;
-    bool dropStartEntry_ = false;
     QWidget* holder_;
-    WindowHolder browserWindow_;
     KeyFocusWindow* keys_;
     bool offline_ = false;
-    int conditionsUnanswered_ = 0;
-    QString pendingUrl_;
-    bool hasPendingUrl_ = false;
+    PendingNavigation pending_;
+    std::unique_ptr<ChromiumVisit> visit_;
 };
 
 }  // namespace quillory

@@ -1,6 +1,7 @@
 #include "platform/browser/chromium/DevToolsPipe.h"
 
-#include <QElapsedTimer>
+#include "platform/browser/chromium/BrowserEnding.h"
+
 #include <QFile>
 #include <QJsonDocument>
 #include <QSocketNotifier>
@@ -12,10 +13,8 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -26,7 +25,6 @@ namespace {
 
 constexpr int kCommandsFd = 3;
 constexpr int kEventsFd = 4;
-constexpr int kPollStepMs = 20;
 
 // The child's part between fork and exec: only calls that are safe there.
 [[noreturn]] void RunBrowser(int channel, pid_t parent, const char* program, char* const argv[], char* const envp[])
@@ -52,7 +50,7 @@ DevToolsPipe::~DevToolsPipe()
     // Whoever waits for an answer or the end may be going too.
     waiting_.clear();
     blockSignals(true);
-    Stop();
+    Close();
 }
 
 bool DevToolsPipe::Start(const QString& program, const QStringList& arguments, const QStringList& environment)
@@ -172,10 +170,8 @@ void DevToolsPipe::ReadAvailable()
             incoming_.remove(0, end + 1);
             Handle(message);
         }
-        if (ended && IsRunning()) {
+        if (ended && IsRunning())
             CloseChannel();
-            Reap(kPollStepMs * 50);
-        }
         return;
     }
 }
@@ -217,46 +213,22 @@ void DevToolsPipe::CloseChannel(bool tellEnded)
         emit Ended();
 }
 
-// Waits for the browser process to end, and ends it if it does not in time.
-void DevToolsPipe::Reap(int timeoutMs)
-{
-    if (pid_ <= 0)
-        return;
-    const auto pid = static_cast<pid_t>(pid_);
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (::waitpid(pid, nullptr, WNOHANG) == 0) {
-        if (elapsed.elapsed() >= timeoutMs) {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, nullptr, 0);
-            break;
-        }
-        ::usleep(kPollStepMs * 1000);
-    }
-    pid_ = -1;
-}
-
-void DevToolsPipe::Stop(int timeoutMs)
+BrowserEnding* DevToolsPipe::Close(int graceMs)
 {
     if (IsRunning()) {
-        const QByteArray close = QByteArrayLiteral(R"({"id":0,"method":"Browser.close"})") + '\0';
-        ::send(socket_, close.constData(), static_cast<size_t>(close.size()), MSG_NOSIGNAL | MSG_DONTWAIT);
-        // The browser closes its end as it goes.
-        QElapsedTimer elapsed;
-        elapsed.start();
-        char discard[4096];
-        while (elapsed.elapsed() < timeoutMs) {
-            pollfd channel{socket_, POLLIN, 0};
-            if (::poll(&channel, 1, kPollStepMs) <= 0)
-                continue;
-            const ssize_t got = ::recv(socket_, discard, sizeof discard, MSG_DONTWAIT);
-            if (got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
-                break;
-        }
+        waiting_.clear();
+        // Written before the channel closes; the browser reads it, then the end.
+        Send(QStringLiteral("Browser.close"));
         CloseChannel(false);
-        Reap(static_cast<int>(std::max<qint64>(0, timeoutMs - elapsed.elapsed())));
     }
-    Reap(0);
+    if (pid_ <= 0)
+        return nullptr;
+    return new BrowserEnding(std::exchange(pid_, -1), graceMs);
+}
+
+void DevToolsPipe::Stop()
+{
+    delete Close();
 }
 
 }  // namespace quillory

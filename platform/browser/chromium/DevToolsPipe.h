@@ -17,6 +17,8 @@ class QTimer;
 
 namespace quillory {
 
+class BrowserEnding;
+
 class DevToolsPipe : public QObject {
     Q_OBJECT
 public:
@@ -24,7 +26,7 @@ public:
     using Answer = std::function<void(const QJsonObject& result, const QString& error)>;
 
     explicit DevToolsPipe(QObject* parent = nullptr);
-    // Ends the browser, as Stop does.
+    // Closes the browser, as Close does.
     ~DevToolsPipe() override;
 
     // Starts the program with these arguments and the pipe's switch, and
@@ -41,14 +43,19 @@ public:
     void Send(const QString& method, const QJsonObject& params = {}, const QString& sessionId = {},
               Answer answered = {});
 
-    // Asks the browser to close and waits for it; ends it with SIGKILL if it
-    // has not gone within the time.
-    void Stop(int timeoutMs = 5000);
+    // Asks the browser to close and lets go of it at once, without waiting:
+    // the returned watch sees it end, and ends it with SIGKILL if it has not
+    // gone within the grace time. Answers still awaited are dropped. Null
+    // when no browser was started.
+    BrowserEnding* Close(int graceMs = 5000);
+    // Closes the browser and waits for its end, for the grace time at most.
+    void Stop();
 
 signals:
     void Event(const QString& method, const QJsonObject& params, const QString& sessionId);
-    // The browser closed its end or ended of itself, not by Stop; every
-    // command still waiting for an answer has had its error.
+    // The browser closed its end or ended of itself, not by Close; every
+    // command still waiting for an answer has had its error. Its process is
+    // reaped once the pipe is closed.
     void Ended();
 
 private:
@@ -56,7 +63,6 @@ private:
     void WriteQueued();
     void Handle(const QByteArray& message);
     void CloseChannel(bool tellEnded = true);
-    void Reap(int timeoutMs);
 
     qint64 pid_ = -1;
     int socket_ = -1;

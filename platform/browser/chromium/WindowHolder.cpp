@@ -72,7 +72,6 @@ void WindowHolder::SetHiddenMargins(const QMargins& margins)
 // One timer searches, then holds; steps_ counts the steps of each in turn.
 void WindowHolder::Step()
 {
-    const bool newlyFound = !window_;
     if (!window_) {
         window_ = find_();
         if (!window_) {
@@ -84,8 +83,6 @@ void WindowHolder::Step()
         timer_->start(kSettleStepMs);
     }
     Hold();
-    if (newlyFound)
-        emit Taken();
     const bool settling = steps_ < kSettleSteps;
     emit Held(settling);
     if (++steps_ == kSettleSteps)

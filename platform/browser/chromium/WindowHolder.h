@@ -44,7 +44,6 @@ public:
     QRect HeldRect() const;
 
 signals:
-    void Taken();
     // At each look at a held window; `settling` for the first 5 s.
     void Held(bool settling);
 
