@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <QWindow>
 
 #include <memory>
 
@@ -118,6 +119,10 @@ void HomepagePicture::TakeIfUntouched()
     picture_->setObjectName(QStringLiteral("homepagePicture"));
     // A window of its own, stacked over the window the browser draws in.
     picture_->setAttribute(Qt::WA_NativeWindow);
+    // Named on the window system, where what shows it can be told from the live page.
+    picture_->winId();
+    if (picture_->windowHandle())
+        picture_->windowHandle()->setTitle(QStringLiteral("homepage picture"));
     picture_->hide();
 }
 
