@@ -35,6 +35,7 @@
 // Prints figures only; it is not a test.
 
 #include "../tests/RecordingUser32.h"
+#include "FrameStream.h"
 #include "exit/frmPassword.h"
 #include "platform/DialogFont.h"
 #include "platform/User32Provider.h"
@@ -68,6 +69,7 @@
 #include <malloc.h>
 #include <map>
 #include <memory>
+#include <numeric>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -410,6 +412,7 @@ public:
     qint64 Now() const { return clock_.nsecsElapsed(); }
     static double Ms(qint64 from, qint64 to) { return (to - from) / 1e6; }
     FrmBrowser& Form() { return form_; }
+    RecordingUser32& Desktop() { return recording_; }
     // The Qt WebEngine control's page; null on Chromium.
     QWebEnginePage* Page() const { return page_; }
 
@@ -549,6 +552,107 @@ int ReturnHomeStall(const BenchServer& server, int rounds)
     std::printf("GUI thread stall on %s, %d returns home (largest gap of a 10 ms heartbeat, tick to homepage loaded)\n",
                 qPrintable(PresentationEngine()), rounds);
     PrintTimes("longest gap per return home", stalls);
+    std::printf("  failures: %d\n", failures);
+    return failures == 0 ? 0 : 1;
+}
+
+// What the screen shows from the tick of a return home until the live
+// homepage: a stream of screenshots sorted as the homepage, the visitor's
+// page or neither. The homepage's still picture, where the form shows one,
+// is the widget named homepagePicture; the live page shows once it hides.
+int ReturnHomeFrames(const BenchServer& server, int rounds, bool fromHome)
+{
+    const QString home = server.Url(HomePage());
+    const QString other = server.Url(QStringLiteral("other.html"));
+    bench::FrameStream stream;
+    if (!stream.Connected()) {
+        std::printf("no X server\n");
+        return 2;
+    }
+    Watched w(home, 3600 * 1000);    // no tick but the benchmark's own
+    w.Desktop().tickCount = 100000;  // nobody used the kiosk for 100 s
+    w.Form().Show();
+    if (!w.WaitForHome(-1, 30000)) {
+        std::printf("the homepage never loaded\n");
+        return 1;
+    }
+    auto pictureShown = [&w] {
+        const auto* picture = w.Form().findChild<QWidget*>(QStringLiteral("homepagePicture"));
+        return picture && picture->isVisible();
+    };
+    Wait(2000);
+    WaitFor([&] { return !pictureShown(); }, 15000);
+    const QImage homeShown = stream.GrabNow();
+    qint64 before = w.Now();
+    w.Form().Navigate(other);
+    WaitFor([&] { return w.otherLoadAt > before; }, 15000);
+    Wait(1500);
+    stream.SetReferences({homeShown, stream.GrabNow()});
+
+    std::vector<double> toHome, toLive, framesPerSecond;
+    std::vector<double> neither;
+    int failures = 0;
+    for (int i = 0; i < rounds; ++i) {
+        if (!fromHome) {
+            before = w.Now();
+            w.Form().Navigate(other);
+            if (!WaitFor([&] { return w.otherLoadAt > before; }, 15000)) {
+                ++failures;
+                continue;
+            }
+        }
+        Wait(1500);
+        stream.Start();
+        Wait(200);
+        const qint64 tickNs = bench::FrameStream::NowNs();
+        const qint64 tick = w.TickAtThreshold();
+        const bool home = w.WaitForHome(tick, 15000) && WaitFor([&] { return !pictureShown(); }, 15000);
+        const qint64 pictureGoneNs = bench::FrameStream::NowNs();
+        Wait(1000);
+        const std::vector<bench::FrameStream::Frame> frames = stream.Stop();
+        // BENCH_SHOTS=folder: the first frames of each round that showed neither, as PNG files.
+        if (const QString shots = qEnvironmentVariable("BENCH_SHOTS"); !shots.isEmpty()) {
+            for (const auto& [at, image] : stream.Strays())
+                image.save(QStringLiteral("%1/round%2-%3ms.png").arg(shots).arg(i).arg((at - tickNs) / 1000000));
+        }
+        if (!home) {
+            ++failures;
+            continue;
+        }
+        qint64 firstHome = -1, lastNotHome = -1;
+        int blank = 0, seen = 0;
+        for (const bench::FrameStream::Frame& frame : frames) {
+            if (frame.at < tickNs)
+                continue;
+            ++seen;
+            if (frame.shows == 0 && firstHome < 0)
+                firstHome = frame.at;
+            if (frame.shows != 0)
+                lastNotHome = frame.at;
+            blank += frame.shows == bench::FrameStream::kNeither;
+        }
+        if (firstHome < 0 || lastNotHome > firstHome) {
+            // The homepage came and went, or never came.
+            std::printf("  round %d: homepage first at %.1f ms, last other frame at %.1f ms\n", i,
+                        (firstHome - tickNs) / 1e6, (lastNotHome - tickNs) / 1e6);
+        }
+        toHome.push_back(firstHome < 0 ? -1 : (firstHome - tickNs) / 1e6);
+        toLive.push_back((std::max(pictureGoneNs, firstHome) - tickNs) / 1e6);
+        neither.push_back(blank);
+        framesPerSecond.push_back(seen / ((frames.back().at - tickNs) / 1e9));
+    }
+    std::printf("return home on %s, %d rounds from %s; frames grabbed from the X server\n",
+                qPrintable(PresentationEngine()), rounds, fromHome ? "the homepage" : "another page");
+    PrintTimes("tick -> homepage on screen", toHome);
+    PrintTimes("tick -> live homepage", toLive);
+    auto printCounts = [](const char* what, std::vector<double> counts) {
+        std::sort(counts.begin(), counts.end());
+        std::printf("  %-28s median %7.1f   max %7.1f   total %7.0f   (n=%zu)\n", what, Percentile(counts, 0.5),
+                    counts.empty() ? 0 : counts.back(), std::accumulate(counts.begin(), counts.end(), 0.0),
+                    counts.size());
+    };
+    printCounts("frames showing neither", neither);
+    printCounts("frames per second", framesPerSecond);
     std::printf("  failures: %d\n", failures);
     return failures == 0 ? 0 : 1;
 }
@@ -994,6 +1098,9 @@ int Run(const QStringList& args)
         return ResetLatency(server, args.value(2, QStringLiteral("50")).toInt());
     if (mode == QLatin1String("stall"))
         return ReturnHomeStall(server, args.value(2, QStringLiteral("200")).toInt());
+    if (mode == QLatin1String("frames"))
+        return ReturnHomeFrames(server, args.value(2, QStringLiteral("20")).toInt(),
+                                args.value(3) == QLatin1String("home"));
     // These reach into the Qt WebEngine control's page (a script, its renderer).
     if ((mode == QLatin1String("killed") || args.value(4) == QLatin1String("locked")) &&
         PresentationEngine() != QLatin1String("qtwebengine")) {
@@ -1014,7 +1121,7 @@ int Run(const QStringList& args)
         return KilledRenderer(server, args.value(2, QStringLiteral("100")).toInt());
     std::printf(
         "usage: soak latency [N] | soak soak [N] [tickMs] [interrupt|locked] | soak killed [N] | soak engine [N]\n"
-        "     | soak renewal [N] [tickMs] [boundMiB] PROGRAM | soak stall [N]\n");
+        "     | soak renewal [N] [tickMs] [boundMiB] PROGRAM | soak stall [N] | soak frames [N] [home]\n");
     return 2;
 }
 

@@ -4,6 +4,7 @@
 #include "exit/frmPassword.h"
 #include "platform/ResumeOnError.h"
 #include "platform/browser/BrowserControl.h"
+#include "presentation/HomepagePicture.h"
 #include "presentation/Renewal.h"
 #include "presentation/frmBrowser.h"
 #include "startup/NumberText.h"
@@ -68,6 +69,8 @@ void FrmBrowser::webBrowser_BrowserEnded()
 // The next visitor finds nothing of the last one, and starts on the homepage.
 void FrmBrowser::ReturnHome()
 {
+    // The homepage's picture shows at once, while the browser is renewed.
+    ResumeOnError([&] { homepagePicture_->HomepageAsked(); });
     ResumeOnError([&] { webBrowser->ForgetVisitor(); });
     // The timer is not restarted here: the homepage's completed navigation
     // does that, whether or not a person is there.

@@ -8,6 +8,7 @@
 #include "platform/browser/BrowserControl.h"
 #include "platform/browser/BrowserEngine.h"
 #include "presentation/CloseBrowserWindows.h"
+#include "presentation/HomepagePicture.h"
 #include "presentation/PersonNearby.h"
 #include "startup/modInitialise.h"
 
@@ -30,7 +31,8 @@ const char kCaption[] = "Quillory";
 FrmBrowser::FrmBrowser(int timerInterval)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       webBrowser(CreatePresentationBrowser(this)),
-      tmrTimeout(new QTimer(this))
+      tmrTimeout(new QTimer(this)),
+      homepagePicture_(new HomepagePicture(*this))
 {
     setObjectName(QStringLiteral("frmBrowser"));
     setWindowTitle(QString::fromLatin1(kCaption));
@@ -99,6 +101,7 @@ void FrmBrowser::Form_Load()
 
     webBrowser->setOffline(PresentationSettings.WorkOffline != False);
     homeRequested_ = true;
+    homepagePicture_->HomepageAsked();
     webBrowser->Navigate(PresentationSettings.HomepageURL);
     TickCount = 0;
 

@@ -15,6 +15,7 @@ class QTimer;
 namespace quillory {
 
 class BrowserControl;
+class HomepagePicture;
 
 class FrmBrowser : public QWidget {
     Q_OBJECT
@@ -99,6 +100,8 @@ private:
     void setHeight(float twips);
 
     bool loaded_ = false;
+    // Covers the control with the homepage's picture while the homepage comes back.
+    HomepagePicture* homepagePicture_;
     // The homepage was asked for (at load or by a reset) and has not yet
     // completed: its completion counts whoever is there.
     bool homeRequested_ = false;

@@ -139,6 +139,11 @@ def windows_named(pattern, by="--name"):
     return found.stdout.split()
 
 
+def homepage_live():
+    """The homepage as the browser draws it, not its still picture at a return home."""
+    return shows(HOME_GREEN) and not windows_named("^homepage picture$")
+
+
 def program_windows(kiosk):
     """The mapped windows of the program and of the browser it started: the
     presentation and whatever a page opened over it."""

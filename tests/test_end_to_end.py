@@ -413,7 +413,7 @@ class RendererDeaths(KioskCase):
                     os.kill(pid, signal.SIGKILL)
                 # Nothing starts a renderer until the reset does.
                 self.assertTrue(wait_for(lambda: set(e2e.renderers(kiosk)) - set(renderers), timeout=25), "no reset")
-                self.assertTrue(wait_for(lambda: shows(HOME_GREEN), timeout=10), "the homepage is not back")
+                self.assertTrue(wait_for(e2e.homepage_live, timeout=10), "the homepage is not back")
                 self.assertFalse(e2e.windows_named("^Popup page - "))
                 self.assertIsNone(kiosk.process.poll())
         for pid in e2e.renderers(kiosk):
@@ -431,7 +431,7 @@ class RendererDeaths(KioskCase):
                 for pid in e2e.descendants(kiosk, victim):
                     os.kill(pid, signal.SIGKILL)
                 self.assertTrue(wait_for(lambda: not shows(NEXT_BLUE), timeout=5), "the page outlived its process")
-                self.assertTrue(wait_for(lambda: shows(HOME_GREEN), timeout=25), "the homepage is not back")
+                self.assertTrue(wait_for(e2e.homepage_live, timeout=25), "the homepage is not back")
                 self.assert_locked()
         self.assertEqual(kiosk.end(signal.SIGTERM), 0)
 
