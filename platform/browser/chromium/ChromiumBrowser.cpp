@@ -331,7 +331,7 @@ void ChromiumBrowser::Follow(const QString& session, const QString& owner)
 
 void ChromiumBrowser::OnEvent(const QString& method, const QJsonObject& params, const QString& session)
 {
-    if (owners_.contains(session) && AnswerLimitedRequest(pipe_, method, session))
+    if (owners_.contains(session) && AnswerLimitedRequest(pipe_, method, params, session))
         return;
     if (method == QLatin1String("Target.attachedToTarget") && session.isEmpty()) {
         const QString child = params.value(QLatin1String("sessionId")).toString();
