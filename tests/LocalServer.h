@@ -3,6 +3,7 @@
 // tests/pages, started and stopped by the test. Collects the paths that
 // reached it.
 
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -22,7 +23,9 @@ public:
                        QStringList{QUILLORY_TESTS_DIR "/http_server.py", "--root", QUILLORY_TESTS_DIR "/pages",
                                    "--port", QString::number(port)} +
                            options);
-        while (process_.waitForReadyRead(5000)) {
+        // Python starts slowly on a busy machine.
+        const QDeadlineTimer deadline(30000);
+        while (process_.waitForReadyRead(int(deadline.remainingTime()))) {
             ReadLines();
             if (port_ != 0)
                 return true;
