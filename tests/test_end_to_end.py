@@ -261,6 +261,8 @@ class ExitAndReset(KioskCase):
         self.assertTrue(wait_for(lambda: len(homes()) == 2, timeout=25), "no reset")
         self.assertEqual(homes(), ["/home?history=1&held="] * 2)
         self.assertTrue(wait_for(lambda: near(pixel(250, 150), NEXT_BLUE), timeout=5), "A's visit still shows")
+        # The next visitor uses the live page, not the homepage's picture over it.
+        self.assertTrue(wait_for(lambda: not e2e.windows_named("^homepage picture$"), timeout=30))
         # The page reports the box's text at each change; the reports may
         # reach the server in any order.
         asked = len(self.server.seen())
@@ -271,7 +273,8 @@ class ExitAndReset(KioskCase):
         xdotool("click", 2)  # pastes the selection
         xdotool("type", "B")
         self.assertTrue(wait_for(lambda: any(r.endswith("B") for r in typed()), timeout=10), self.server.seen())
-        self.assertEqual(typed(), ["/typed?B"])
+        # Pastes of nothing may report the box empty; only B was ever in it.
+        self.assertEqual([r for r in typed() if r != "/typed?"], ["/typed?B"])
         self.assertEqual(self.server.seen().count("/visitor.html?q=secret"), 1)
         self.assertIsNone(kiosk.process.poll())
 
