@@ -41,6 +41,12 @@ public:
     // so that their memory may grow over weeks of visits.
     virtual bool EngineOutlivesVisitors() const { return true; }
 
+    // Types into the field of a page that has the focus, as the visitor
+    // would on a keyboard: characters as text, never as a browser shortcut.
+    virtual void TypeText(const QString& text) { Q_UNUSED(text); }
+    // Backspace, Tab, Return, Left or Right, to the field that has the focus.
+    virtual void TypeKey(Qt::Key key) { Q_UNUSED(key); }
+
 signals:
     // A page asks for a new window, which does not exist yet. Setting *Cancel
     // to True stops it; otherwise it opens as a window of its own, titled
@@ -55,6 +61,14 @@ signals:
     // The engine's process ended by itself (killed, crashed), with the page
     // and its windows: nothing shows until the control forgets its visitor.
     void BrowserEnded();
+    // A text field of a page (in any frame, or in a window a page opened) got
+    // the focus; byTouch when a touch gave it. singleLine: Return ends the
+    // typing there, as in an input rather than a text area.
+    void TextFieldFocused(bool byTouch, bool singleLine);
+    // The field that had the focus lost it, and no other took it.
+    void TextFieldLeft();
+    // The pointer used last on a page was a finger (true) or a mouse (false).
+    void PointerKindChanged(bool touch);
 };
 
 }  // namespace quillory
