@@ -6,7 +6,7 @@ cd "$(dirname "$0")"
 
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-  qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libxcb1-dev libxcb-xinput-dev
+  qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libxcb1-dev libxcb-xinput-dev libxcb-xfixes0-dev
   xvfb xserver-xorg-core xserver-xorg-video-dummy xauth xinit x11-xserver-utils xdotool wmctrl openbox x11-utils imagemagick fonts-dejavu-core fonts-liberation2 python3 openssl
   dpkg-dev file lintian chromium
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 wine wine64

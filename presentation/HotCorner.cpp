@@ -5,6 +5,7 @@
 #include "exit/frmPassword.h"
 #include "platform/KeyCodes.h"
 #include "platform/ProgramEnd.h"
+#include "presentation/KeyboardDock.h"
 #include "presentation/frmBrowser.h"
 
 #include <QApplication>
@@ -65,6 +66,7 @@ void FrmBrowser::Form_MouseMove(std::int16_t Button, std::int16_t, float X, floa
     if (ProgramEnded())
         return;
     prompt.Show();
+    keyboardDock_->PromptAsked(prompt, movedByTouch_);
     PasswordShown = True;
 }
 

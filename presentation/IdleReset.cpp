@@ -5,6 +5,7 @@
 #include "platform/ResumeOnError.h"
 #include "platform/browser/BrowserControl.h"
 #include "presentation/HomepagePicture.h"
+#include "presentation/KeyboardDock.h"
 #include "presentation/Renewal.h"
 #include "presentation/frmBrowser.h"
 #include "startup/NumberText.h"
@@ -71,6 +72,7 @@ void FrmBrowser::ReturnHome()
 {
     // The homepage's picture shows at once, while the browser is renewed.
     ResumeOnError([&] { homepagePicture_->HomepageAsked(); });
+    ResumeOnError([&] { keyboardDock_->PageReset(); });
     ResumeOnError([&] { webBrowser->ForgetVisitor(); });
     // The timer is not restarted here: the homepage's completed navigation
     // does that, whether or not a person is there.

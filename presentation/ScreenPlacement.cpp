@@ -3,6 +3,7 @@
 
 #include "platform/Twips.h"
 #include "platform/browser/BrowserControl.h"
+#include "presentation/KeyboardDock.h"
 #include "presentation/frmBrowser.h"
 
 #include <QGuiApplication>
@@ -25,6 +26,8 @@ void FrmBrowser::PlaceOnScreens()
     webBrowser->setLeft(10);
     webBrowser->setWidth(Width() + 10);
     webBrowser->setHeight(Height() + 20);
+    // Above the keyboard, while it shows for the page.
+    keyboardDock_->Place();
 }
 
 void FrmBrowser::FollowScreens()

@@ -9,7 +9,9 @@
 #include "platform/browser/BrowserEngine.h"
 #include "presentation/CloseBrowserWindows.h"
 #include "presentation/HomepagePicture.h"
+#include "presentation/KeyboardDock.h"
 #include "presentation/PersonNearby.h"
+#include "presentation/TouchPointer.h"
 #include "startup/modInitialise.h"
 
 #include <QApplication>
@@ -32,7 +34,8 @@ FrmBrowser::FrmBrowser(int timerInterval)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       webBrowser(CreatePresentationBrowser(this)),
       tmrTimeout(new QTimer(this)),
-      homepagePicture_(new HomepagePicture(*this))
+      homepagePicture_(new HomepagePicture(*this)),
+      keyboardDock_(new KeyboardDock(*this, ChosenKeyboardMode(), ChosenKeyboardLayout()))
 {
     setObjectName(QStringLiteral("frmBrowser"));
     setWindowTitle(QString::fromLatin1(kCaption));
@@ -55,6 +58,10 @@ FrmBrowser::FrmBrowser(int timerInterval)
             [this](QObject*, const QVariant& url) { emit NavigateComplete(url.toString()); });
     connect(webBrowser, &BrowserControl::DocumentComplete, this,
             [this](QObject*, const QVariant& url) { emit DocumentComplete(url.toString()); });
+    connect(webBrowser, &BrowserControl::TextFieldFocused, keyboardDock_, &KeyboardDock::PageFieldFocused);
+    connect(webBrowser, &BrowserControl::TextFieldLeft, keyboardDock_, &KeyboardDock::PageFieldLeft);
+    auto* pointer = new TouchPointer(this);
+    connect(webBrowser, &BrowserControl::PointerKindChanged, pointer, &TouchPointer::PointerUsed);
 }
 
 void FrmBrowser::Show()
@@ -144,6 +151,8 @@ void FrmBrowser::mouseMoveEvent(QMouseEvent* event)
     const std::int16_t Button = (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
                                 (buttons & Qt::MiddleButton ? 4 : 0);
     const QPointF position = event->position();
+    movedByTouch_ = event->source() != Qt::MouseEventNotSynthesized ||
+                    event->pointingDevice()->type() == QInputDevice::DeviceType::TouchScreen;
     Form_MouseMove(Button, static_cast<std::int16_t>(ShiftMask(event->modifiers())),
                    static_cast<float>(position.x()) * TwipsPerPixel(),
                    static_cast<float>(position.y()) * TwipsPerPixel());

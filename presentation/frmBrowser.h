@@ -16,6 +16,7 @@ namespace quillory {
 
 class BrowserControl;
 class HomepagePicture;
+class KeyboardDock;
 
 class FrmBrowser : public QWidget {
     Q_OBJECT
@@ -63,6 +64,8 @@ public:
     void Form_MouseMove(std::int16_t Button, std::int16_t Shift, float X, float Y);
     // Lets the hot corner's press through while a page's list is open.
     void WatchStripBehindPopups();
+    // The on-screen keyboard's window and where it types.
+    KeyboardDock& Keyboard() const { return *keyboardDock_; }
 
 signals:
     // A navigation of the page or of one of its frames has completed.
@@ -102,6 +105,11 @@ private:
     bool loaded_ = false;
     // Covers the control with the homepage's picture while the homepage comes back.
     HomepagePicture* homepagePicture_;
+    // The on-screen keyboard, for the page's fields and the exit prompt.
+    KeyboardDock* keyboardDock_;
+    // The last move over the window was a finger's: the hot corner's prompt
+    // then comes with the keyboard.
+    bool movedByTouch_ = false;
     // The homepage was asked for (at load or by a reset) and has not yet
     // completed: its completion counts whoever is there.
     bool homeRequested_ = false;

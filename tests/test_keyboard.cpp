@@ -3,6 +3,7 @@
 
 #include "platform/keyboard/KeyboardLayout.h"
 #include "platform/keyboard/OnScreenKeyboard.h"
+#include "KeyboardTaps.h"
 
 #include <QPushButton>
 #include <QSignalSpy>
@@ -11,6 +12,9 @@
 #include <memory>
 
 using namespace quillory;
+using harness::Letters;
+using harness::ShownKey;
+using harness::Tap;
 
 namespace {
 
@@ -45,37 +49,6 @@ std::unique_ptr<OnScreenKeyboard> ShownKeyboard(const QString& file)
     if (!QTest::qWaitForWindowExposed(keyboard.get()))
         return nullptr;
     return keyboard;
-}
-
-QPushButton* ShownKey(OnScreenKeyboard& keyboard, const QString& label)
-{
-    for (QPushButton* key : keyboard.findChildren<QPushButton*>()) {
-        if (key->isVisible() && key->text() == label)
-            return key;
-    }
-    return nullptr;
-}
-
-// Taps the keys with these labels, one after another; false at the first missing one.
-bool Tap(OnScreenKeyboard& keyboard, const QStringList& labels)
-{
-    for (const QString& label : labels) {
-        QPushButton* key = ShownKey(keyboard, label);
-        if (!key) {
-            qWarning("no key %s shown", qPrintable(label));
-            return false;
-        }
-        QTest::mouseClick(key, Qt::LeftButton);
-    }
-    return true;
-}
-
-QStringList Letters(const QString& text)
-{
-    QStringList labels;
-    for (const QChar c : text)
-        labels << QString(c);
-    return labels;
 }
 
 }  // namespace

@@ -172,11 +172,13 @@ void ChromiumBrowser::TakeFocusFromNowhere()
 }
 
 // Another of the program's windows, open over the pages: the exit prompt.
+// The on-screen keyboard, which never takes the focus, is not one.
 QWidget* ChromiumBrowser::OtherOpenWindow() const
 {
     for (QWidget* other : QApplication::topLevelWidgets()) {
         if (other != window() && other->isVisible() && other->windowType() != Qt::ToolTip &&
-            other->windowType() != Qt::Popup && !qobject_cast<ChromiumPopup*>(other))
+            other->windowType() != Qt::Popup && !qobject_cast<ChromiumPopup*>(other) &&
+            !other->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus))
             return other;
     }
     return nullptr;
