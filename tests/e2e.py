@@ -339,3 +339,27 @@ class MapWatch:
             elif window in mapped:
                 times[window] = float(at) - mapped.pop(window)
         return times
+
+
+def screen_keyboard():
+    """The on-screen keyboard's window, while it shows."""
+    found = windows_named("^Quillory keyboard$")
+    return found[0] if found else None
+
+
+# Where each key of the US layout lies, as (row, centre) in key widths from
+# the row's left, and each row's width (resources/keyboards/us.layout).
+_US_ROWS = {0: 11.5, 1: 11.5, 2: 11.0, 3: 11.5, 4: 11.5}
+_US_KEYS = {**{c: (1, 2.0 + i) for i, c in enumerate("qwertyuiop")},
+            **{c: (2, 1.0 + i) for i, c in enumerate("asdfghjkl")},
+            **{c: (3, 2.0 + i) for i, c in enumerate("zxcvbnm,.-")},
+            "\n": (2, 10.25), "\b": (0, 10.75)}
+
+
+def tap_screen_keyboard(text):
+    """Clicks the keys of the on-screen keyboard (US layout) that type this text, as a finger would."""
+    x, y, width, height = window_geometry(screen_keyboard())
+    for character in text:
+        row, centre = _US_KEYS[character]
+        xdotool("mousemove", round(x + 4 + centre / _US_ROWS[row] * (width - 8)),
+                round(y + 4 + (row + 0.5) * (height - 8) / 5), "click", 1)

@@ -654,6 +654,53 @@ def window_pid(window):
     return subprocess.run(["xdotool", "getwindowpid", window], capture_output=True, text=True).stdout.strip()
 
 
+@needs_wm
+@nothing_of_the_engine
+class ScreenKeyboard(KioskCase):
+    """The on-screen keyboard against the window manager, and the attendant's
+    way out on it, beside a page that logs every key it gets (pages/keys.html)."""
+
+    def test_the_window_manager_cannot_take_the_keyboard_and_the_password_typed_on_it_ends(self):
+        kiosk = self.start_presentation("30,pass:secret", page="keys.html",
+                                        extra_env={"QUILLORY_KEYBOARD": "always", "QUILLORY_KEYBOARD_LAYOUT": "us"})
+        self.assert_locked()
+        # Shown for the page's field (which has the focus from the start: it
+        # is given it again); where it lies is where it stays.
+        xdotool("mousemove", 900, 500, "click", 1, "sleep", 0.3, "mousemove", 300, 30, "click", 1)
+        self.assertIsNotNone(wait_for(e2e.screen_keyboard, timeout=10), "no keyboard for the field")
+        keyboard = e2e.screen_keyboard()
+        placed = e2e.window_geometry(keyboard)
+        _, height = e2e.screen_size()
+        self.assertEqual(placed[1] + placed[3], height)
+        for done, command in (("minimised", ["xdotool", "windowminimize", keyboard]),
+                              ("shaded", ["wmctrl", "-i", "-r", keyboard, "-b", "add,shaded"]),
+                              ("closed", ["wmctrl", "-i", "-c", keyboard]),
+                              ("moved", ["wmctrl", "-i", "-r", keyboard, "-e", "0,100,100,-1,-1"]),
+                              ("another desktop", ["wmctrl", "-s", "1"])):
+            with self.subTest(done):
+                subprocess.run(command, check=False)
+                time.sleep(0.5)
+                self.assertEqual(e2e.screen_keyboard(), keyboard)
+                self.assertEqual(e2e.window_geometry(keyboard), placed)
+        subprocess.run(["wmctrl", "-s", "0"], check=True)
+        # Typed on it, the page's field gets the text.
+        e2e.tap_screen_keyboard("ab")
+        self.assertTrue(wait_for(lambda: any(r.startswith("/key?") and "input" in r for r in self.server.seen()),
+                                 timeout=5), "nothing typed reached the page")
+        attendant_from = time.time() * 1000
+        # The gesture passes over the keyboard into the corner it covers.
+        self.open_prompt()
+        self.assertIsNotNone(e2e.screen_keyboard(), "no keyboard under the prompt")
+        prompt = e2e.window_geometry(e2e.dialog_window())
+        self.assertLessEqual(prompt[1] + prompt[3], e2e.window_geometry(e2e.screen_keyboard())[1])
+        e2e.tap_screen_keyboard("secret\n")
+        self.ends_cleanly(kiosk)
+        time.sleep(0.5)  # requests the page sent as the program ended
+        reports = (r.removeprefix("/key?").split("&") for r in self.server.seen() if r.startswith("/key?"))
+        self.assertEqual([key for key, _, stamp in reports if int(stamp) >= attendant_from], [],
+                         "the page got the attendant's keys")
+
+
 class Renewal(KioskCase):
     """Renewals with a tiny bound: a new instance takes over unseen. The
     homepage keeps 1 MiB more in the engine at each load, so that 1 MiB of
