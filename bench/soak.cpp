@@ -224,7 +224,8 @@ long TreePssKiB()
 // of the run anywhere on the machine (one that outlived its reset would count,
 // even taken out of this process's tree), its browsers and crash handlers
 // among them, those outside the tree, and the folders in the run's site-data
-// folder. One browser's worth, and one folder, is what should be there.
+// folder. One browser's worth, and two folders (the visit's and the next
+// visitor's, made beforehand), is what should be there.
 void PrintLeftovers(const char* indent)
 {
     const std::vector<int> tree = Descendants(static_cast<int>(QCoreApplication::applicationPid()));
