@@ -44,6 +44,7 @@
 #include "platform/browser/EngineEnvironment.h"
 #include "platform/browser/QtWebEngineEntry.h"
 #include "platform/browser/SiteDataFolders.h"
+#include "platform/browser/chromium/ChromiumBrowser.h"
 #include "presentation/frmBrowser.h"
 #include "startup/modInitialise.h"
 
@@ -224,7 +225,8 @@ long TreePssKiB()
 // of the run anywhere on the machine (one that outlived its reset would count,
 // even taken out of this process's tree), its browsers and crash handlers
 // among them, those outside the tree, and the folders in the run's site-data
-// folder. One browser's worth, and one folder, is what should be there.
+// folder. One browser's worth, and two folders (the visit's and the next
+// visitor's, made beforehand), is what should be there.
 void PrintLeftovers(const char* indent)
 {
     const std::vector<int> tree = Descendants(static_cast<int>(QCoreApplication::applicationPid()));
@@ -542,14 +544,20 @@ int ReturnHomeStall(const BenchServer& server, int rounds)
             continue;
         }
         Wait(300);
+        // On Chromium the last visitor's browser ends after the tick: its end
+        // and what follows it (the reaping, its folders) belong to the return home.
+        const auto* chromium = qobject_cast<const ChromiumBrowser*>(w.Form().webBrowser);
+        const qint64 visitors = chromium ? chromium->BrowserProcessId() : -1;
         lastBeat = w.Now();
         longestGap = 0;
         const qint64 tick = w.TickAtThreshold();
-        if (!w.WaitForHome(tick, 15000))
+        if (!w.WaitForHome(tick, 15000) ||
+            !WaitFor([&] { return visitors <= 0 || !QFile::exists(QStringLiteral("/proc/%1").arg(visitors)); }, 15000))
             ++failures;
         stalls.push_back(std::max(longestGap, w.Now() - lastBeat) / 1e6);
     }
-    std::printf("GUI thread stall on %s, %d returns home (largest gap of a 10 ms heartbeat, tick to homepage loaded)\n",
+    std::printf("GUI thread stall on %s, %d returns home (largest gap of a 10 ms heartbeat, tick to homepage loaded "
+                "and the last browser reaped)\n",
                 qPrintable(PresentationEngine()), rounds);
     PrintTimes("longest gap per return home", stalls);
     std::printf("  failures: %d\n", failures);

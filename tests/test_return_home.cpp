@@ -1,14 +1,18 @@
 // The return home on Chromium, on the presentation with the real browser: the
 // program goes on while the visitor's browser ends, that browser ends whole
-// (reaped, its folder gone), and its end is never taken for the next one's.
+// (reaped, its folder gone, removed on the folder thread), and its end is
+// never taken for the next one's.
 
 #include "Harness.h"
 #include "exit/frmPassword.h"
+#include "platform/browser/FolderWork.h"
 #include "platform/browser/SiteDataFolders.h"
 #include "platform/browser/chromium/ChromiumBrowser.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSemaphore>
 
 #include <csignal>
 
@@ -23,9 +27,24 @@ bool ProcessLeft(qint64 pid)
     return QFile::exists(QStringLiteral("/proc/%1").arg(pid));
 }
 
+// The visit's folders and the next visitor's, made beforehand.
 int BrowserFolders()
 {
     return QDir(SiteDataFolderOfRun()).entryList({QStringLiteral("chromium-*")}, QDir::Dirs).size();
+}
+
+// The folder the browser keeps its visitor's data in, from its command line.
+QString SiteDataFolderOf(qint64 pid)
+{
+    QFile commandLine(QStringLiteral("/proc/%1/cmdline").arg(pid));
+    if (!commandLine.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray switchName = "--user-data-dir=";
+    for (const QByteArray& argument : commandLine.readAll().split('\0')) {
+        if (argument.startsWith(switchName))
+            return QFile::decodeName(argument.mid(switchName.size()));
+    }
+    return {};
 }
 
 }  // namespace
@@ -50,6 +69,7 @@ private slots:
     }
     void cleanup()
     {
+        folderThreadHeld_.release();  // a failed check left it waiting
         frmPassword().close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         Stop();
@@ -66,6 +86,7 @@ private:
     }
 
     ChromiumBrowser* browser_ = nullptr;
+    QSemaphore folderThreadHeld_;
 };
 
 // The hot-corner gesture started the moment the tick fires opens the prompt
@@ -74,6 +95,8 @@ private:
 void ReturnHomeTest::theProgramGoesOnWhileTheVisitorsBrowserEnds()
 {
     const qint64 visitors = browser_->BrowserProcessId();
+    const QString visitorsFolder = SiteDataFolderOf(visitors);
+    QVERIFY(QFileInfo::exists(visitorsFolder));
     bool promptWhileEnding = false;
     QTimer::singleShot(0, form_.get(), [&] {
         harness::HotCorner(*form_);
@@ -81,12 +104,17 @@ void ReturnHomeTest::theProgramGoesOnWhileTheVisitorsBrowserEnds()
     });
     QSignalSpy completed(browser_, &ChromiumBrowser::NavigateComplete2);
     TickHome();
+    // The folder thread is kept busy: the folder must wait for it.
+    RunFolderWork([this] { folderThreadHeld_.acquire(); });
     QVERIFY(browser_->BrowserProcessId() != visitors);
     QTRY_VERIFY(frmPassword().isVisible());
     QVERIFY2(promptWhileEnding, "the prompt opened only once the visitor's browser had ended");
     QTRY_VERIFY_WITH_TIMEOUT(harness::CompletedUrls(completed).contains(PresentationSettings.HomepageURL), 60000);
     QTRY_VERIFY_WITH_TIMEOUT(!ProcessLeft(visitors), 10000);
-    QTRY_COMPARE(BrowserFolders(), 1);
+    QVERIFY2(QFileInfo::exists(visitorsFolder), "the folder was removed on the GUI thread");
+    folderThreadHeld_.release();
+    QTRY_VERIFY(!QFileInfo::exists(visitorsFolder));
+    QTRY_COMPARE(BrowserFolders(), 2);
 }
 
 // Killed from outside while it ends, the visitor's browser is no end of the
@@ -102,7 +130,7 @@ void ReturnHomeTest::aBrowserKilledWhileEndingIsNotTheNextOnes()
     QTest::qWait(0);  // whatever the end set off has run
     QCOMPARE(ended.size(), 0);
     QCOMPARE(browser_->BrowserProcessId(), next);
-    QTRY_COMPARE(BrowserFolders(), 1);
+    QTRY_COMPARE(BrowserFolders(), 2);
 }
 
 QUILLORY_TEST_MAIN(ReturnHomeTest)

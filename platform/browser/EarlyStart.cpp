@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #ifndef _WIN32
+#include "platform/browser/SiteDataFolders.h"
 #include "platform/browser/chromium/ChromiumVisit.h"
 #endif
 
@@ -23,7 +24,8 @@ void StartPresentationBrowserEarly()
 {
     if (earlyVisit || PresentationEngine() != QLatin1String("chromium"))
         return;
-    earlyVisit = new ChromiumVisit;
+    // Nothing is shown yet: the folders are made here.
+    earlyVisit = new ChromiumVisit(MakeVisitFolders(SiteDataFolderOfRun()));
     earlyVisit->setParent(QCoreApplication::instance());
 }
 

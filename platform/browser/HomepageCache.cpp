@@ -1,5 +1,7 @@
 #include "platform/browser/HomepageCache.h"
 
+#include "platform/browser/FolderWork.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -36,6 +38,7 @@ HomepageCache::~HomepageCache() = default;
 QString HomepageCache::SeedVisit(const QString& visitFolder) const
 {
     const QString seeded = visitFolder + QStringLiteral("/cache");
+    const std::lock_guard<std::mutex> keptAsIs(kept_);
     CopyFolder(folder_, seeded);
     return seeded;
 }
@@ -50,6 +53,7 @@ QString HomepageCache::BeginRefresh()
     // Starting from the kept cache, the homepage's files that are still
     // fresh are not fetched again, and a homepage that fails to load leaves
     // the earlier ones in place.
+    const std::lock_guard<std::mutex> keptAsIs(kept_);
     if (!refreshing_->isValid() || !CopyFolder(folder_, refreshing_->path())) {
         refreshing_.reset();
         return {};
@@ -62,16 +66,18 @@ void HomepageCache::EndRefresh(bool loaded)
     if (!refreshing_)
         return;
     if (loaded) {
+        const std::lock_guard<std::mutex> replacing(kept_);
         // The kept cache goes aside first: a rename never replaces a folder
         // that has files in it.
-        QTemporaryDir old(folder_ + QStringLiteral(".old-XXXXXX"));
+        auto old = std::make_unique<QTemporaryDir>(folder_ + QStringLiteral(".old-XXXXXX"));
         const bool hadOne = QFileInfo::exists(folder_);
-        if (!hadOne || (old.isValid() && QDir().rmdir(old.path()) && QDir().rename(folder_, old.path()))) {
+        if (!hadOne || (old->isValid() && QDir().rmdir(old->path()) && QDir().rename(folder_, old->path()))) {
             if (!QDir().rename(refreshing_->path(), folder_) && hadOne)
-                QDir().rename(old.path(), folder_);
+                QDir().rename(old->path(), folder_);
         }
+        RemoveInBackground(std::move(old));
     }
-    refreshing_.reset();
+    RemoveInBackground(std::move(refreshing_));
 }
 
 // The standard library's copy hands each file to the kernel whole

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <memory>
+#include <mutex>
 
 class QTemporaryDir;
 
@@ -22,7 +23,8 @@ public:
     ~HomepageCache();
 
     // Copies the kept cache into a new folder within the visit's folder, and
-    // returns that folder, for the visitor's browser.
+    // returns that folder, for the visitor's browser. Safe on a thread of
+    // its own: the kept cache is never copied while a refresh replaces it.
     QString SeedVisit(const QString& visitFolder) const;
 
     // A copy of the kept cache for a browser that loads only the homepage to
@@ -37,6 +39,8 @@ public:
 private:
     QString folder_;
     std::unique_ptr<QTemporaryDir> refreshing_;
+    // Held while the kept cache is copied or replaced.
+    mutable std::mutex kept_;
 };
 
 // Copies a folder's files and folders into another, made if need be.

@@ -1,6 +1,7 @@
 #include "platform/browser/SiteDataFolders.h"
 
 #include "platform/FileLocks.h"
+#include "platform/browser/FolderWork.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,6 +55,8 @@ QString SiteDataFolderOfRun()
 
 void RemoveSiteDataFolder()
 {
+    // Nothing is still being made or removed within it.
+    FinishFolderWork();
     runFolder.reset();
     ReleaseFileLock(runLock);
     runLock = -1;

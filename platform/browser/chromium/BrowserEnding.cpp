@@ -1,5 +1,7 @@
 #include "platform/browser/chromium/BrowserEnding.h"
 
+#include "platform/browser/FolderWork.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QPointer>
@@ -76,7 +78,7 @@ BrowserEnding::~BrowserEnding()
     }
     if (pidFd_ >= 0)
         ::close(pidFd_);
-    folders_.clear();
+    RemoveFolders();
 }
 
 void BrowserEnding::KeepUntilEnded(std::unique_ptr<QTemporaryDir> folder)
@@ -89,6 +91,7 @@ void BrowserEnding::FinishAll()
 {
     if (QCoreApplication::instance())
         qDeleteAll(EndingBrowsers().findChildren<BrowserEnding*>(Qt::FindDirectChildrenOnly));
+    FinishFolderWork();
 }
 
 void BrowserEnding::Reap()
@@ -100,9 +103,17 @@ void BrowserEnding::Reap()
     if (poll_)
         poll_->stop();
     grace_->stop();
-    folders_.clear();
+    RemoveFolders();
     emit Ended();
     deleteLater();
+}
+
+// Removing a browser's folders takes hundreds of milliseconds on a busy machine.
+void BrowserEnding::RemoveFolders()
+{
+    for (std::unique_ptr<QTemporaryDir>& folder : folders_)
+        RemoveInBackground(std::move(folder));
+    folders_.clear();
 }
 
 void BrowserEnding::Kill()

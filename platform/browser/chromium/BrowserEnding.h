@@ -3,7 +3,8 @@
 // Its end is watched from the event loop (a pidfd, readable once the process
 // has ended), so that nothing waits for it: the next visitor's browser starts
 // meanwhile. One that has not ended within the grace time gets SIGKILL. Once
-// it has ended it is reaped, its folders go, and the watch deletes itself.
+// it has ended it is reaped, its folders go (on the folder thread), and the
+// watch deletes itself.
 
 #include <QObject>
 
@@ -29,7 +30,7 @@ public:
     void KeepUntilEnded(std::unique_ptr<QTemporaryDir> folder);
 
     // Every browser still ending is waited for (bounded, as above), reaped,
-    // and its folders removed: for the program's end.
+    // and the folder work finished, its folders with it: for the program's end.
     static void FinishAll();
 
 signals:
@@ -37,6 +38,7 @@ signals:
 
 private:
     void Reap();
+    void RemoveFolders();
     void Kill();
 
     const qint64 pid_;

@@ -11,6 +11,7 @@
 #include "platform/browser/chromium/KeyFocusWindow.h"
 #include "platform/browser/chromium/OpenedPages.h"
 #include "platform/browser/chromium/PageKeys.h"
+#include "platform/browser/chromium/SpareVisitFolders.h"
 #include "platform/browser/chromium/WindowHolder.h"
 
 #include <QApplication>
@@ -26,6 +27,7 @@ namespace quillory {
 ChromiumBrowser::ChromiumBrowser(QWidget* parent)
     : BrowserControl(parent),
       homepageRefresh_(std::make_unique<HomepageRefresh>(ChromiumHomepageCache())),
+      spareFolders_(std::make_unique<SpareVisitFolders>()),
       holder_(new QWidget(this)),
       keys_(new KeyFocusWindow(this, this, holder_, [this] { return NoOtherWindowOpen(); })),
       pending_([this] { return visit_ && visit_->ReadyToNavigate(); },
@@ -38,14 +40,21 @@ ChromiumBrowser::ChromiumBrowser(QWidget* parent)
     holder_->setAttribute(Qt::WA_NativeWindow);
     NameHelperWindow(*this, "browser control");
     NameHelperWindow(*holder_, "browser");
+    // The next visitor starts from the refreshed cache.
+    connect(homepageRefresh_.get(), &HomepageRefresh::Finished, this, [this](bool refreshed) {
+        if (refreshed)
+            spareFolders_->Renew();
+    });
     std::unique_ptr<ChromiumVisit> early = TakeEarlyChromiumVisit();
-    StartVisit(early ? std::move(early) : std::make_unique<ChromiumVisit>());
+    StartVisit(early ? std::move(early) : std::make_unique<ChromiumVisit>(spareFolders_->Take()));
 }
 
-// The visitor's browser goes first, then every one still ending is waited for.
+// The visitor's browser goes first, then every one still ending is waited
+// for, with every folder of theirs and the spare ones.
 ChromiumBrowser::~ChromiumBrowser()
 {
     visit_.reset();
+    spareFolders_.reset();
     BrowserEnding::FinishAll();
 }
 
@@ -99,7 +108,7 @@ void ChromiumBrowser::ForgetVisitor()
 {
     // The new browser starts while the old one ends.
     visit_.reset();
-    StartVisit(std::make_unique<ChromiumVisit>());
+    StartVisit(std::make_unique<ChromiumVisit>(spareFolders_->Take()));
 }
 
 qint64 ChromiumBrowser::BrowserProcessId() const

@@ -18,6 +18,7 @@ namespace quillory {
 class ChromiumVisit;
 class HomepageRefresh;
 class KeyFocusWindow;
+class SpareVisitFolders;
 
 class ChromiumBrowser : public BrowserControl {
     Q_OBJECT
@@ -67,6 +68,8 @@ private:
     QWidget* OtherOpenWindow() const;
 
     std::unique_ptr<HomepageRefresh> homepageRefresh_;
+    // The next visitor's folders, made while this one browses.
+    std::unique_ptr<SpareVisitFolders> spareFolders_;
     RestartPacing pacing_;
     QWidget* holder_;
     KeyFocusWindow* keys_;

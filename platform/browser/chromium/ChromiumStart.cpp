@@ -2,11 +2,9 @@
 
 #include "platform/Gpu.h"
 #include "platform/browser/HomepageCache.h"
-#include "platform/browser/SiteDataFolders.h"
 #include "platform/browser/chromium/DevToolsPipe.h"
-#include "platform/browser/chromium/NoLaunchers.h"
 #include "platform/browser/chromium/PageLimits.h"
-#include "platform/browser/chromium/TemporaryFolder.h"
+#include "platform/browser/chromium/VisitFolders.h"
 
 #include <unistd.h>
 
@@ -21,23 +19,18 @@ HomepageCache& ChromiumHomepageCache()
     return cache;
 }
 
-bool StartChromium(DevToolsPipe& pipe, VisitFolders& folders)
+bool StartChromium(DevToolsPipe& pipe, const VisitFolders& folders)
 {
-    // Within the run's site-data folder: a later run removes what a killed one left.
-    folders.siteData = std::make_unique<QTemporaryDir>(SiteDataFolderOfRun() + QStringLiteral("/chromium-XXXXXX"));
-    const QString siteData = folders.siteData->path();
-    WriteVisitorPreferences(siteData);
-    // The visitor's disk cache starts as a copy of the one kept of the
-    // homepage alone, and goes with the visit.
-    const QString cache = ChromiumHomepageCache().SeedVisit(siteData);
+    if (!folders.Made())
+        return false;
     QStringList arguments{
         QStringLiteral("--no-first-run"),
         // A permission a page asks for is denied, never asked of the visitor.
         QStringLiteral("--deny-permission-prompts"),
         // No bar over the page about the switches the program starts it with.
         QStringLiteral("--test-type"),
-        QStringLiteral("--user-data-dir=") + siteData,
-        QStringLiteral("--disk-cache-dir=") + cache,
+        QStringLiteral("--user-data-dir=") + folders.siteData->path(),
+        QStringLiteral("--disk-cache-dir=") + folders.cache,
         QStringLiteral("--app=") + kStartPage,
     };
     arguments << LimitingSwitches();
@@ -45,17 +38,13 @@ bool StartChromium(DevToolsPipe& pipe, VisitFolders& folders)
     if (::geteuid() == 0)
         arguments << QStringLiteral("--no-sandbox");
     // Without a GPU, compositing in software spares the memory of a GPU
-    // process that only emulates one.
-    if (DisplayLacksGpu())
+    // process that only emulates one. Asked of the display once: the answer
+    // takes a connection of its own.
+    static const bool lacksGpu = DisplayLacksGpu();
+    if (lacksGpu)
         arguments << QStringLiteral("--disable-gpu");
-    // What the browser keeps in temporary files, and its crash dumps, which
-    // hold what the page held, go with the visit too: crash dumps go to the
-    // configuration folder, whatever the user data folder. Where the visit's
-    // folder is too deep for the browser's socket, its temporary files go to
-    // a folder of the visit's own in /tmp.
-    const QString temporary = BrowserTemporaryFolder(siteData, folders.shortTemporary);
-    const QStringList environment{QStringLiteral("TMPDIR=") + temporary, QStringLiteral("XDG_CONFIG_HOME=") + siteData,
-                                  PathWithoutLaunchers(siteData + QStringLiteral("/launchers"))};
+    const QStringList environment{QStringLiteral("TMPDIR=") + folders.temporary,
+                                  QStringLiteral("XDG_CONFIG_HOME=") + folders.siteData->path(), folders.path};
     if (!pipe.Start(kChromiumProgram, arguments, environment))
         return false;
     // Every page the browser opens comes attached, and waits: the app

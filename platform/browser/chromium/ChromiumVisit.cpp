@@ -10,7 +10,7 @@
 
 namespace quillory {
 
-ChromiumVisit::ChromiumVisit()
+ChromiumVisit::ChromiumVisit(VisitFolders folders) : folders_(std::move(folders))
 {
     connect(&pipe_, &DevToolsPipe::Ended, this, &ChromiumVisit::Ended);
     connect(&sessions_, &PageSessions::PageFollowed, this, &ChromiumVisit::ReadyToNavigateNow);
@@ -35,7 +35,8 @@ ChromiumVisit::~ChromiumVisit()
     if (window_ && Running())
         window_->Release();
     window_.reset();
-    // The folders go once the browser has ended.
+    // The folders go once the browser has ended (at once, on a folder
+    // thread, if it never started).
     if (BrowserEnding* ending = pipe_.Close()) {
         ending->KeepUntilEnded(std::move(folders_.siteData));
         ending->KeepUntilEnded(std::move(folders_.shortTemporary));

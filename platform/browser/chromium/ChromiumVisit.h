@@ -12,6 +12,7 @@
 #include "platform/browser/chromium/DevToolsPipe.h"
 #include "platform/browser/chromium/NetworkEmulation.h"
 #include "platform/browser/chromium/PageSessions.h"
+#include "platform/browser/chromium/VisitFolders.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -29,8 +30,8 @@ class WindowHolder;
 class ChromiumVisit : public QObject {
     Q_OBJECT
 public:
-    // Starts the browser; Running() says whether it did.
-    ChromiumVisit();
+    // Starts the browser in the folders made for it; Running() says whether it did.
+    explicit ChromiumVisit(VisitFolders folders);
     ~ChromiumVisit() override;
 
     // Shows the browser's window within `holder`, and lets the visitor's

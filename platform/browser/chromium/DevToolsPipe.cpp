@@ -13,6 +13,8 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -26,17 +28,58 @@ namespace {
 constexpr int kCommandsFd = 3;
 constexpr int kEventsFd = 4;
 
-// The child's part between fork and exec: only calls that are safe there.
-[[noreturn]] void RunBrowser(int channel, pid_t parent, const char* program, char* const argv[], char* const envp[])
+// What the child needs between its start and exec, all made beforehand.
+struct ChildStart {
+    int channel;
+    pid_t parent;
+    const char* program;
+    char* const* argv;
+    char* const* envp;
+    const sigset_t* signalMask;  // the parent's, to be restored for the browser
+};
+
+// The child's part before exec. It runs in the parent's memory, on a stack of
+// its own, while the parent waits (as after vfork): only system calls, no
+// allocation, nothing the parent's other threads may hold a lock on.
+int RunBrowser(void* argument)
 {
+    const auto* start = static_cast<const ChildStart*>(argument);
+    // Signals are blocked until here: a handler of the program's must not
+    // run in the child, in the parent's memory.
+    for (int signal = 1; signal < NSIG; ++signal) {
+        struct sigaction action {};
+        if (::sigaction(signal, nullptr, &action) == 0 && action.sa_handler != SIG_IGN &&
+            action.sa_handler != SIG_DFL) {
+            action.sa_handler = SIG_DFL;
+            action.sa_flags = 0;
+            ::sigaction(signal, &action, nullptr);
+        }
+    }
+    ::sigprocmask(SIG_SETMASK, start->signalMask, nullptr);
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (::getppid() != parent)  // the parent died before the line above
+    if (::getppid() != start->parent)  // the parent died before the line above
         ::_exit(1);
-    if (::dup2(channel, kCommandsFd) < 0 || ::dup2(channel, kEventsFd) < 0)
+    if (::dup2(start->channel, kCommandsFd) < 0 || ::dup2(start->channel, kEventsFd) < 0)
         ::_exit(1);
     ::closefrom(kEventsFd + 1);
-    ::execve(program, argv, envp);
+    ::execve(start->program, start->argv, start->envp);
     ::_exit(127);
+}
+
+// Starts the child as vfork does: no copy of the program's memory is made,
+// which fork takes milliseconds for on the GUI thread, and this thread
+// waits only until the child has called exec.
+pid_t SpawnBrowser(ChildStart& start)
+{
+    constexpr std::size_t kChildStack = 64 * 1024;
+    std::vector<char> stack(kChildStack);
+    sigset_t all, previous;
+    ::sigfillset(&all);
+    ::pthread_sigmask(SIG_SETMASK, &all, &previous);
+    start.signalMask = &previous;
+    const pid_t pid = ::clone(RunBrowser, stack.data() + stack.size(), CLONE_VM | CLONE_VFORK | SIGCHLD, &start);
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return pid;
 }
 
 }  // namespace
@@ -65,7 +108,7 @@ bool DevToolsPipe::Start(const QString& program, const QStringList& arguments, c
     const int childEnd = ::fcntl(pair[1], F_DUPFD_CLOEXEC, kEventsFd + 1);
     ::close(pair[1]);
 
-    // Everything exec needs is made before the fork.
+    // Everything exec needs is made before the child starts.
     const QByteArray path = QFile::encodeName(program);
     QList<QByteArray> words{path, QByteArrayLiteral("--remote-debugging-pipe")};
     for (const QString& argument : arguments)
@@ -89,10 +132,8 @@ bool DevToolsPipe::Start(const QString& program, const QStringList& arguments, c
         envp.push_back(variable.data());
     envp.push_back(nullptr);
 
-    const pid_t parent = ::getpid();
-    const pid_t pid = childEnd < 0 ? -1 : ::fork();
-    if (pid == 0)
-        RunBrowser(childEnd, parent, path.constData(), argv.data(), envp.data());
+    ChildStart start{childEnd, ::getpid(), path.constData(), argv.data(), envp.data(), nullptr};
+    const pid_t pid = childEnd < 0 ? -1 : SpawnBrowser(start);
     if (childEnd >= 0)
         ::close(childEnd);
     if (pid < 0) {

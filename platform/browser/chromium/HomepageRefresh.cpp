@@ -1,5 +1,6 @@
 #include "platform/browser/chromium/HomepageRefresh.h"
 
+#include "platform/browser/FolderWork.h"
 #include "platform/browser/SiteDataFolders.h"
 #include "platform/browser/chromium/NoLaunchers.h"
 #include "platform/browser/chromium/TemporaryFolder.h"
@@ -101,8 +102,8 @@ void HomepageRefresh::Start(const QString& url)
 void HomepageRefresh::End(bool loaded)
 {
     cache_.EndRefresh(loaded);
-    profile_.reset();
-    shortTemporary_.reset();
+    RemoveInBackground(std::move(profile_));
+    RemoveInBackground(std::move(shortTemporary_));
     emit Finished(loaded);
 }
 
