@@ -1,13 +1,14 @@
 #include "presentation/TouchPointer.h"
 
-#include "platform/Pointer.h"
-
 #include <QCoreApplication>
 #include <QMouseEvent>
+#include <utility>
 
 namespace quillory {
 
-TouchPointer::TouchPointer(QObject* parent) : QObject(parent)
+TouchPointer::TouchPointer(QObject* parent, std::function<void(bool)> showPointer)
+    : QObject(parent),
+      showPointer_(std::move(showPointer))
 {
     QCoreApplication::instance()->installEventFilter(this);
 }
@@ -17,7 +18,7 @@ void TouchPointer::PointerUsed(bool touch)
     if (touch == touch_)
         return;
     touch_ = touch;
-    ShowPointer(!touch);
+    showPointer_(!touch);
 }
 
 bool TouchPointer::eventFilter(QObject*, QEvent* event)

@@ -4,15 +4,20 @@
 // still in the middle of the page. Touches and moves on the program's own
 // windows are seen here; those on the page are told by the browser control.
 
+#include "platform/Pointer.h"
+
 #include <QObject>
 #include <QPointF>
+
+#include <functional>
 
 namespace quillory {
 
 class TouchPointer : public QObject {
     Q_OBJECT
 public:
-    explicit TouchPointer(QObject* parent);
+    // `showPointer` shows or hides the screen's pointer (ShowPointer).
+    explicit TouchPointer(QObject* parent, std::function<void(bool)> showPointer = ShowPointer);
 
     // The last input was a finger (true) or a mouse (false).
     void PointerUsed(bool touch);
@@ -21,6 +26,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    std::function<void(bool)> showPointer_;
     bool touch_ = false;
     QPointF lastMouse_;
 };

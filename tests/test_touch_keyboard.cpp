@@ -8,6 +8,7 @@
 #include "exit/frmPassword.h"
 #include "platform/ProgramEnd.h"
 #include "presentation/KeyboardDock.h"
+#include "presentation/TouchPointer.h"
 
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -38,6 +39,7 @@ private slots:
     void theOperatorChoosesWhenItShows_data();
     void theOperatorChoosesWhenItShows();
     void aFingersGestureOpensThePromptWithTheKeyboard();
+    void thePointerHidesAfterATouchUntilAMouseMoves();
     // Last: the program ends.
     void thePasswordTypedOnTheKeyboardEndsTheProgram();
 
@@ -172,6 +174,29 @@ void TouchKeyboardTest::aFingersGestureOpensThePromptWithTheKeyboard()
         form_->tmrTimeout_Timer();
     QVERIFY(!prompt.isVisible());
     QVERIFY(!form_->Keyboard().Shown());
+}
+
+void TouchKeyboardTest::thePointerHidesAfterATouchUntilAMouseMoves()
+{
+    QWidget window;
+    window.setMouseTracking(true);  // as the presentation has
+    window.resize(300, 300);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QStringList shown;
+    TouchPointer pointer(&window, [&](bool show) { shown << (show ? "shown" : "hidden"); });
+    static QPointingDevice* finger = QTest::createTouchDevice();
+    QTest::touchEvent(&window, finger).press(0, QPoint(50, 50));
+    QTest::touchEvent(&window, finger).move(0, QPoint(60, 60));
+    QTest::touchEvent(&window, finger).release(0, QPoint(60, 60));
+    QCOMPARE(shown, QStringList{"hidden"});
+    QTest::mouseMove(window.windowHandle(), QPoint(100, 120));
+    QCOMPARE(shown, (QStringList{"hidden", "shown"}));
+    // The page tells of a finger on it, then of a mouse.
+    pointer.PointerUsed(true);
+    pointer.PointerUsed(true);
+    pointer.PointerUsed(false);
+    QCOMPARE(shown, (QStringList{"hidden", "shown", "hidden", "shown"}));
 }
 
 void TouchKeyboardTest::thePasswordTypedOnTheKeyboardEndsTheProgram()
