@@ -10,10 +10,20 @@
 
 namespace harness {
 
+// What a button shows of its text: a lone "&" marks a shortcut letter and
+// shows nothing, "&&" shows one "&".
+inline QString ShownText(const QPushButton& key)
+{
+    QString text = key.text();
+    text.replace(QStringLiteral("&&"), QChar(0));
+    text.remove(QLatin1Char('&'));
+    return text.replace(QChar(0), QLatin1Char('&'));
+}
+
 inline QPushButton* ShownKey(quillory::OnScreenKeyboard& keyboard, const QString& label)
 {
     for (QPushButton* key : keyboard.findChildren<QPushButton*>()) {
-        if (key->isVisible() && key->text() == label)
+        if (key->isVisible() && ShownText(*key) == label)
             return key;
     }
     return nullptr;

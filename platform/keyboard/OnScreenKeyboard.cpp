@@ -35,6 +35,12 @@ QPushButton[role="command"][lit="true"] { background: #8ab4f8; color: #202124; }
 QPushButton:pressed, QPushButton[role="command"]:pressed { background: #1a73e8; color: #ffffff; }
 )";
 
+// A button takes "&" as the mark of its shortcut letter: "&&" shows one.
+QString Shown(const QString& character)
+{
+    return QString(character).replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
 QString Label(const KeyboardKey& key)
 {
     switch (key.kind) {
@@ -62,7 +68,7 @@ QString Label(const KeyboardKey& key)
     case Kind::Character:
         break;
     }
-    return key.lower;
+    return Shown(key.lower);
 }
 
 }  // namespace
@@ -208,7 +214,7 @@ void OnScreenKeyboard::Reset()
 void OnScreenKeyboard::UpdateLabels()
 {
     for (const auto& [button, key] : std::as_const(characterKeys_))
-        button->setText(shift_ == Shift::Off ? key.lower : key.upper);
+        button->setText(Shown(shift_ == Shift::Off ? key.lower : key.upper));
     for (QPushButton* shift : std::as_const(shiftKeys_)) {
         shift->setProperty("lit", shift_ != Shift::Off);
         shift->setText(shift_ == Shift::Locked ? QStringLiteral("\u21EA") : QStringLiteral("\u21E7"));
