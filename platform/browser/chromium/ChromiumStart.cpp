@@ -7,6 +7,7 @@
 #include "platform/browser/chromium/NoLaunchers.h"
 #include "platform/browser/chromium/PageLimits.h"
 #include "platform/browser/chromium/TemporaryFolder.h"
+#include "platform/browser/chromium/TouchSwitches.h"
 
 #include <unistd.h>
 
@@ -40,7 +41,7 @@ bool StartChromium(DevToolsPipe& pipe, VisitFolders& folders)
         QStringLiteral("--disk-cache-dir=") + cache,
         QStringLiteral("--app=") + kStartPage,
     };
-    arguments << LimitingSwitches();
+    arguments << LimitingSwitches() << TouchSwitches();
     // As root the browser starts only with its sandbox off, as Qt's engine.
     if (::geteuid() == 0)
         arguments << QStringLiteral("--no-sandbox");
