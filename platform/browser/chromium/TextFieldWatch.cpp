@@ -47,17 +47,22 @@ const char kScript[] = R"(
     tell('focus-' + (byTouch() ? 'touch' : 'other') + '-' + (field instanceof HTMLInputElement ? 'single' : 'multi'));
   };
   const listen = (type, handler) => addEventListener(type, (event) => { if (event.isTrusted) handler(event); }, true);
+  // A touch on the field that had the focus already asks for the keyboard
+  // again (a long press may give the focus before the finger lifts: told once).
+  let touchedField = null;
   listen('pointerdown', (event) => {
     pointer = event.pointerType === 'mouse' ? 'mouse' : 'touch';
     touchedAt = pointer === 'touch' ? performance.now() : -Infinity;
+    const field = fieldOf(event.composedPath()[0]);
+    touchedField = pointer === 'touch' && field && field === told && field.matches(':focus') ? field : null;
     tell('pointer-' + pointer);
   });
   listen('pointerup', (event) => {
     if (event.pointerType === 'mouse') return;
     touchedAt = performance.now();
-    // A touch on the field that has the focus already asks for the keyboard again.
     const field = fieldOf(event.composedPath()[0]);
-    if (field && field === told && field.matches(':focus')) tellFocus(field);
+    if (field && field === touchedField && field.matches(':focus')) tellFocus(field);
+    touchedField = null;
   });
   listen('pointermove', (event) => {
     if (event.pointerType !== 'mouse' || (pointer === 'mouse' && performance.now() - mouseToldAt < 500)) return;
