@@ -5,10 +5,13 @@
 
 #include "Harness.h"
 #include "platform/browser/chromium/ChromiumBrowser.h"
+#include "platform/browser/chromium/ChromiumPopup.h"
+#include "platform/browser/chromium/ChromiumVisit.h"
 #include "platform/browser/chromium/PageKeys.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QProcess>
@@ -44,6 +47,17 @@ bool Near(const QColor& colour, const QColor& expected)
 
 const QColor kHomeGreen(0x2A, 0x7D, 0x2A);
 
+using Focus = QList<QVariant>;  // TextFieldFocused's byTouch, singleLine
+const Focus kTouchSingle{true, true};
+const Focus kTouchMulti{true, false};
+const Focus kOtherSingle{false, true};
+
+bool Clicked(QPoint at)
+{
+    return QProcess::execute(QStringLiteral("xdotool"),
+                             {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"}) == 0;
+}
+
 }  // namespace
 
 class ChromiumBrowserTest : public QObject {
@@ -59,9 +73,22 @@ private slots:
     void pagesReachNoneOfTheBrowsersOwnPages();
     void pagesStartNoProgramAndNeverReachTheScreen();
     void aBrowserThatKeepsEndingIsReplacedEverMoreSlowly();
+    void aFingerOnAFieldTellsOfItAndTypesThere();
+    void anOpenedWindowsFieldTakesTheTyping();
+    void aPageCannotAskForTheKeyboard();
+    void noGestureOfTheFingersZoomsOrLeavesThePage();
 
 private:
     void ShowControl();
+    void Load(const QString& page);
+    // A finger's tap at a point of the page, or a press held for `holdMs`
+    // and dragged by `drag`: the X server has no touch device, the browser is
+    // given one over its pipe.
+    void Touch(QPoint at, int holdMs = 0, QPoint drag = {});
+    // What a script of the page's evaluates to.
+    QVariant Evaluate(const QString& expression);
+    // Waits for a command to the page to be answered.
+    bool Answered(const QString& method, const QJsonObject& params);
 
     LocalServer server_;
     std::unique_ptr<QWidget> window_;
@@ -375,6 +402,215 @@ void ChromiumBrowserTest::aBrowserThatKeepsEndingIsReplacedEverMoreSlowly()
     };
     // The timers are coarse: 5 % early at most.
     QVERIFY2(waits[0] < 800 && waits[2] < 800 && waits[3] >= 950 && waits[4] >= 1900, qPrintable(text()));
+}
+
+void ChromiumBrowserTest::Load(const QString& page)
+{
+    QSignalSpy loaded(browser_, &ChromiumBrowser::DocumentComplete);
+    browser_->Navigate(page);
+    QTRY_VERIFY_WITH_TIMEOUT(Urls(loaded).contains(page), 20000);
+}
+
+void ChromiumBrowserTest::Touch(QPoint at, int holdMs, QPoint drag)
+{
+    const auto point = [](QPoint at) { return QJsonArray{QJsonObject{{"x", at.x()}, {"y", at.y()}}}; };
+    QVERIFY(Answered(QStringLiteral("Input.dispatchTouchEvent"), {{"type", "touchStart"}, {"touchPoints", point(at)}}));
+    QTest::qWait(holdMs);  // a long press is a press that lasts
+    if (!drag.isNull()) {
+        for (int step = 1; step <= 5; ++step)
+            QVERIFY(Answered(QStringLiteral("Input.dispatchTouchEvent"),
+                             {{"type", "touchMove"}, {"touchPoints", point(at + drag * step / 5)}}));
+    }
+    QVERIFY(
+        Answered(QStringLiteral("Input.dispatchTouchEvent"), {{"type", "touchEnd"}, {"touchPoints", QJsonArray()}}));
+}
+
+bool ChromiumBrowserTest::Answered(const QString& method, const QJsonObject& params)
+{
+    bool answered = false;
+    browser_->CurrentVisit()->SendToPage(method, params, {},
+                                         [&answered](const QJsonObject&, const QString&) { answered = true; });
+    return QTest::qWaitFor([&answered] { return answered; }, 20000);
+}
+
+QVariant ChromiumBrowserTest::Evaluate(const QString& expression)
+{
+    std::optional<QVariant> value;
+    browser_->CurrentVisit()->SendToPage(QStringLiteral("Runtime.evaluate"),
+                                         {{"expression", expression}, {"returnByValue", true}, {"awaitPromise", true}},
+                                         {}, [&value](const QJsonObject& result, const QString&) {
+                                             value = result.value("result").toObject().value("value").toVariant();
+                                         });
+    if (!QTest::qWaitFor([&value] { return value.has_value(); }, 10000))
+        return QStringLiteral("no answer");
+    return value.value_or(QVariant());
+}
+
+// A field that a finger touches is told of, in the page and in its frames
+// of the same site and of another; the control types into it, and moves on
+// with Tab. A click gives the same field without the finger, and a touch
+// beside any field leaves it. The field at the very bottom stays in sight
+// when the page's area shrinks; the next visitor hears nothing of the last.
+void ChromiumBrowserTest::aFingerOnAFieldTellsOfItAndTypesThere()
+{
+    QSignalSpy focused(browser_, &ChromiumBrowser::TextFieldFocused);
+    QSignalSpy left(browser_, &ChromiumBrowser::TextFieldLeft);
+    QSignalSpy pointer(browser_, &ChromiumBrowser::PointerKindChanged);
+    Load(server_.Url(QStringLiteral("fields.html")));
+    QTRY_VERIFY_WITH_TIMEOUT(server_.Requests().contains("/field-frame.html?cross"), 10000);
+
+    Touch({200, 60});
+    QTRY_COMPARE_WITH_TIMEOUT(focused.size(), 1, 10000);
+    QCOMPARE(focused.at(0), kTouchSingle);
+    QCOMPARE(pointer.size(), 1);
+    QCOMPARE(pointer.at(0).at(0), QVariant(true));
+    browser_->TypeText(QStringLiteral("kiosk@examplx"));
+    browser_->TypeKey(Qt::Key_Backspace);
+    browser_->TypeText(QStringLiteral("e.og"));
+    browser_->TypeKey(Qt::Key_Left);
+    browser_->TypeText(QStringLiteral("r"));
+    browser_->TypeKey(Qt::Key_Right);
+    QTRY_VERIFY2_WITH_TIMEOUT(server_.Requests().contains("/typed?box=kiosk%40example.org"),
+                              qPrintable(server_.Requests().filter("typed").join(' ')), 10000);
+    // Tab moves on to the text area, still under the finger's keyboard;
+    // Return there starts a new line.
+    browser_->TypeKey(Qt::Key_Tab);
+    QTRY_COMPARE_WITH_TIMEOUT(focused.size(), 2, 10000);
+    QCOMPARE(focused.at(1), kTouchMulti);
+    browser_->TypeText(QStringLiteral("a"));
+    browser_->TypeKey(Qt::Key_Return);
+    browser_->TypeText(QStringLiteral("b"));
+    QTRY_VERIFY_WITH_TIMEOUT(server_.Requests().contains("/typed?notes=a%0Ab"), 10000);
+
+    // A real click of the mouse on the first field; the control is 10 px in.
+    QVERIFY(Clicked({210, 60}));
+    QTRY_COMPARE_WITH_TIMEOUT(focused.size(), 3, 10000);
+    QCOMPARE(focused.at(2), kOtherSingle);
+    QTRY_COMPARE_WITH_TIMEOUT(pointer.size(), 2, 10000);
+    QCOMPARE(pointer.at(1).at(0), QVariant(false));
+
+    // The frames' fields, one after the other: the focus moves from field to
+    // field, never out of them.
+    for (const char* frame : {"same", "cross"}) {
+        const int row = QByteArray(frame) == "same" ? 240 : 340;
+        const qsizetype before = focused.size();
+        Touch({250, row});
+        QTRY_COMPARE_WITH_TIMEOUT(focused.size(), before + 1, 10000);
+        QCOMPARE(focused.last(), kTouchSingle);
+        browser_->TypeText(QString::fromLatin1(frame));
+        QTRY_VERIFY2_WITH_TIMEOUT(server_.Requests().contains(QStringLiteral("/typed?%1=%1").arg(frame)),
+                                  qPrintable(server_.Requests().filter("typed").join(' ')), 10000);
+    }
+    QCOMPARE(left.size(), 0);
+    Touch({550, 180});
+    QTRY_COMPARE_WITH_TIMEOUT(left.size(), 1, 10000);
+
+    // The field at the bottom, then the page's area half as high.
+    Touch({200, 460});
+    QTRY_COMPARE_WITH_TIMEOUT(focused.last(), kTouchSingle, 10000);
+    browser_->setHeight(240 * TwipsPerPixel());
+    QTRY_VERIFY2_WITH_TIMEOUT(server_.Requests().contains("/seen?bottom-in&height=240"),
+                              qPrintable(server_.Requests().filter("seen").join(' ')), 10000);
+
+    // The field goes with the visitor.
+    const qsizetype before = focused.size();
+    browser_->ForgetVisitor();
+    QCOMPARE(left.size(), 2);
+    Load(server_.Url(QStringLiteral("fields.html")));
+    QCOMPARE(focused.size(), before);
+    QCOMPARE(left.size(), 2);
+}
+
+// A window that a page opened has its fields followed too, and takes the
+// typing for them.
+void ChromiumBrowserTest::anOpenedWindowsFieldTakesTheTyping()
+{
+    QSignalSpy focused(browser_, &ChromiumBrowser::TextFieldFocused);
+    Load(server_.Url(QStringLiteral("field-opener.html")));
+    ChromiumPopup* popup = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&popup] {
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                if (auto* opened = qobject_cast<ChromiumPopup*>(window); opened && opened->isVisible())
+                    popup = opened;
+            }
+            return popup != nullptr;
+        }(),
+        20000);
+    // The opened page drawn: its grey, and its white field at (10, 20) in it, 280 x 40.
+    const QPoint field = popup->mapToGlobal(QPoint(150, 40));
+    QTRY_VERIFY_WITH_TIMEOUT(Near(ScreenPixel(popup->mapToGlobal(QPoint(5, 5))), QColor(0xDD, 0xDD, 0xDD)) &&
+                                 Near(ScreenPixel(field), Qt::white),
+                             20000);
+    QVERIFY(Clicked(field));
+    QTRY_COMPARE_WITH_TIMEOUT(focused.size(), 1, 10000);
+    QCOMPARE(focused.at(0), kOtherSingle);
+    browser_->TypeText(QStringLiteral("opened"));
+    QTRY_VERIFY2_WITH_TIMEOUT(server_.Requests().contains("/typed?opened=opened"),
+                              qPrintable(server_.Requests().join(' ')), 10000);
+}
+
+// The program's world and its binding are out of a page's reach: neither
+// its calls nor its own events nor its script's focus count as a finger's,
+// even a while after a real touch elsewhere, and nothing is typed.
+void ChromiumBrowserTest::aPageCannotAskForTheKeyboard()
+{
+    QSignalSpy focused(browser_, &ChromiumBrowser::TextFieldFocused);
+    QSignalSpy pointer(browser_, &ChromiumBrowser::PointerKindChanged);
+    Load(server_.Url(QStringLiteral("hostile.html")));
+    QTRY_VERIFY2_WITH_TIMEOUT(server_.Requests().contains("/attacked?binding=undefined&focused=true"),
+                              qPrintable(server_.Requests().join(' ')), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(focused.size(), 1, 10000);  // the script's focus
+    Touch({250, 300});
+    QTRY_COMPARE_WITH_TIMEOUT(pointer.size(), 1, 10000);  // the real touch
+    QTRY_VERIFY_WITH_TIMEOUT(server_.Requests().contains("/late-focus"), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(focused.size(), 2, 10000);
+    for (const QList<QVariant>& focus : focused)
+        QCOMPARE(focus.at(0), QVariant(false));
+    QVERIFY2(server_.Requests().filter("/typed?").isEmpty(), qPrintable(server_.Requests().join(' ')));
+}
+
+// A pinch leaves the page at its scale, a swipe sideways never goes back in
+// history, a long press selects no word and drags no link; Backspace from
+// the program's keyboard with no field goes nowhere either.
+void ChromiumBrowserTest::noGestureOfTheFingersZoomsOrLeavesThePage()
+{
+    QSignalSpy completed(browser_, &ChromiumBrowser::NavigateComplete2);
+    Load(server_.Url(QStringLiteral("home.html")));
+    Load(server_.Url(QStringLiteral("gestures.html")));
+    completed.clear();
+
+    // Two fingers spread apart, as the browser has them from a touch screen.
+    const auto fingers = [](int spread) {
+        return QJsonArray{QJsonObject{{"x", 300 - spread}, {"y", 250}, {"id", 1}},
+                          QJsonObject{{"x", 300 + spread}, {"y", 250}, {"id", 2}}};
+    };
+    QVERIFY(
+        Answered(QStringLiteral("Input.dispatchTouchEvent"), {{"type", "touchStart"}, {"touchPoints", fingers(40)}}));
+    for (int step = 1; step <= 8; ++step)
+        QVERIFY(Answered(QStringLiteral("Input.dispatchTouchEvent"),
+                         {{"type", "touchMove"}, {"touchPoints", fingers(40 + 25 * step)}}));
+    QVERIFY(
+        Answered(QStringLiteral("Input.dispatchTouchEvent"), {{"type", "touchEnd"}, {"touchPoints", QJsonArray()}}));
+    // The scale as the page has it once the compositor's pinch reached it.
+    const QString scale = QStringLiteral(
+        "new Promise(drawn => requestAnimationFrame(() => requestAnimationFrame(() => drawn(visualViewport.scale))))");
+    QCOMPARE(Evaluate(scale).toDouble(), 1.0);
+    // And a pinch on a touch pad.
+    QVERIFY(Answered(QStringLiteral("Input.synthesizePinchGesture"),
+                     {{"x", 300}, {"y", 200}, {"scaleFactor", 3}, {"gestureSourceType", "mouse"}}));
+    QCOMPARE(Evaluate(scale).toDouble(), 1.0);
+
+    // A swipe to the right from the page's left, and the keyboard's Backspace with no field.
+    Touch({50, 300}, 0, {550, 0});
+    browser_->TypeKey(Qt::Key_Backspace);
+    // A long press on words, then on the link, dragged down.
+    Touch({150, 40}, 1000);
+    Touch({200, 150}, 1000, {0, 200});
+    QTest::qWait(1000);  // a move back in history would have completed by now
+    QVERIFY2(completed.isEmpty(), qPrintable(Urls(completed).join(' ')));
+    QCOMPARE(Evaluate(QStringLiteral("location.pathname")), QVariant("/gestures.html"));
+    QVERIFY2(server_.Requests().filter("/gesture?").isEmpty(), qPrintable(server_.Requests().join(' ')));
 }
 
 QUILLORY_TEST_MAIN(ChromiumBrowserTest)

@@ -22,6 +22,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <utility>
+
 namespace quillory {
 
 ChromiumBrowser::ChromiumBrowser(QWidget* parent)
@@ -73,6 +75,12 @@ void ChromiumBrowser::StartVisit(std::unique_ptr<ChromiumVisit> visit)
     connect(started, &ChromiumVisit::Navigated, this,
             [this](const QString& url) { emit NavigateComplete2(this, url); });
     connect(started, &ChromiumVisit::Loaded, this, [this](const QString& url) { emit DocumentComplete(this, url); });
+    connect(started, &ChromiumVisit::TextFieldFocused, this, &ChromiumBrowser::TextFieldFocused);
+    connect(started, &ChromiumVisit::TextFieldLeft, this, &ChromiumBrowser::TextFieldLeft);
+    connect(started, &ChromiumVisit::PointerUsed, this, [this](bool touch) {
+        if (touch != std::exchange(touchPointer_, touch))
+            emit PointerKindChanged(touch);
+    });
     // Later, as the pipe is still telling of the end; never once the visit is gone.
     connect(
         started, &ChromiumVisit::Ended, started, [this, started] { VisitEnded(started); }, Qt::QueuedConnection);
@@ -97,6 +105,8 @@ void ChromiumBrowser::VisitEnded(ChromiumVisit* ended)
     if (visit_.get() != ended)
         return;
     const qint64 lived = visit_->LivedMs();
+    if (visit_->FieldFocused())
+        emit TextFieldLeft();
     visit_.reset();
     QTimer::singleShot(pacing_.DelayAfterEnd(lived), this, [this] {
         if (!visit_)
@@ -107,6 +117,8 @@ void ChromiumBrowser::VisitEnded(ChromiumVisit* ended)
 void ChromiumBrowser::ForgetVisitor()
 {
     // The new browser starts while the old one ends.
+    if (visit_ && visit_->FieldFocused())
+        emit TextFieldLeft();
     visit_.reset();
     StartVisit(std::make_unique<ChromiumVisit>(spareFolders_->Take()));
 }
@@ -114,6 +126,18 @@ void ChromiumBrowser::ForgetVisitor()
 qint64 ChromiumBrowser::BrowserProcessId() const
 {
     return visit_ ? visit_->ProcessId() : -1;
+}
+
+void ChromiumBrowser::TypeText(const QString& text)
+{
+    if (visit_)
+        visit_->TypeText(text);
+}
+
+void ChromiumBrowser::TypeKey(Qt::Key key)
+{
+    if (visit_)
+        visit_->TypeKey(key);
 }
 
 void ChromiumBrowser::Navigate(const QString& url)

@@ -43,12 +43,17 @@ public:
     QImage Picture() override;
     // Each visitor gets a new browser.
     bool EngineOutlivesVisitors() const override { return false; }
+    // Over the DevTools pipe, to the page's frame that has the focus.
+    void TypeText(const QString& text) override;
+    void TypeKey(Qt::Key key) override;
 
     // The visitor's browser process, for its end to be seen to; -1 while none runs.
     qint64 BrowserProcessId() const;
     // No window of the program's is open but the presentation and the
     // windows the pages opened (the exit prompt, say, is not).
     bool NoOtherWindowOpen() const { return !OtherOpenWindow(); }
+    // The visitor's browser, for input the X server cannot give (touch); null while none runs.
+    ChromiumVisit* CurrentVisit() const { return visit_.get(); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -74,6 +79,7 @@ private:
     QWidget* holder_;
     KeyFocusWindow* keys_;
     bool offline_ = false;
+    bool touchPointer_ = false;
     PendingNavigation pending_;
     std::unique_ptr<ChromiumVisit> visit_;
 };

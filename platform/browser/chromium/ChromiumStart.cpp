@@ -4,6 +4,8 @@
 #include "platform/browser/HomepageCache.h"
 #include "platform/browser/chromium/DevToolsPipe.h"
 #include "platform/browser/chromium/PageLimits.h"
+#include "platform/browser/chromium/TemporaryFolder.h"
+#include "platform/browser/chromium/TouchSwitches.h"
 #include "platform/browser/chromium/VisitFolders.h"
 
 #include <unistd.h>
@@ -33,7 +35,7 @@ bool StartChromium(DevToolsPipe& pipe, const VisitFolders& folders)
         QStringLiteral("--disk-cache-dir=") + folders.cache,
         QStringLiteral("--app=") + kStartPage,
     };
-    arguments << LimitingSwitches();
+    arguments << LimitingSwitches() << TouchSwitches();
     // As root the browser starts only with its sandbox off, as Qt's engine.
     if (::geteuid() == 0)
         arguments << QStringLiteral("--no-sandbox");

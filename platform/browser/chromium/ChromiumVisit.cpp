@@ -4,8 +4,10 @@
 #include "platform/browser/AddressUrl.h"
 #include "platform/browser/chromium/BrowserEnding.h"
 #include "platform/browser/chromium/OpenedPages.h"
+#include "platform/browser/chromium/PageKeys.h"
 #include "platform/browser/chromium/WindowHolder.h"
 
+#include <QKeyEvent>
 #include <QUrl>
 
 namespace quillory {
@@ -20,6 +22,10 @@ ChromiumVisit::ChromiumVisit(VisitFolders folders) : folders_(std::move(folders)
     });
     connect(&sessions_, &PageSessions::Navigated, this, &ChromiumVisit::Navigated);
     connect(&sessions_, &PageSessions::Loaded, this, &ChromiumVisit::Loaded);
+    connect(&sessions_, &PageSessions::Following, &fields_, &TextFieldWatch::Follow);
+    connect(&fields_, &TextFieldWatch::Focused, this, &ChromiumVisit::TextFieldFocused);
+    connect(&fields_, &TextFieldWatch::Left, this, &ChromiumVisit::TextFieldLeft);
+    connect(&fields_, &TextFieldWatch::PointerUsed, this, &ChromiumVisit::PointerUsed);
     // Before the visit is shown no page can have asked for a window: closed.
     connect(&sessions_, &PageSessions::WindowOpened, this, [this](const QString&, const QString& targetId) {
         if (!opened_)
@@ -75,6 +81,49 @@ QString ChromiumVisit::KeySession() const
 void ChromiumVisit::SendKey(const QJsonObject& key, const QString& session)
 {
     pipe_.Send(QStringLiteral("Input.dispatchKeyEvent"), key, session);
+}
+
+// The field's page takes the typing: the control's page passes it on to
+// whichever of its frames has the focus; an opened page is a page of its own.
+QString ChromiumVisit::TypingSession() const
+{
+    const QString owner = sessions_.OwnerOf(fields_.FieldSession());
+    return owner.isEmpty() ? sessions_.PageSession() : owner;
+}
+
+void ChromiumVisit::TypeText(const QString& text)
+{
+    // Characters only: a control character would be a key of its own.
+    QString printable;
+    for (const QChar character : text) {
+        if (character.isPrint() || character.isSurrogate())
+            printable += character;
+    }
+    if (printable.isEmpty() || TypingSession().isEmpty())
+        return;
+    fields_.NoteTyping();
+    pipe_.Send(QStringLiteral("Input.insertText"), {{"text", printable}}, TypingSession());
+}
+
+void ChromiumVisit::TypeKey(Qt::Key key)
+{
+    if (key != Qt::Key_Backspace && key != Qt::Key_Tab && key != Qt::Key_Return && key != Qt::Key_Left &&
+        key != Qt::Key_Right)
+        return;
+    const QString session = TypingSession();
+    if (session.isEmpty())
+        return;
+    fields_.NoteTyping();
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        if (const std::optional<QJsonObject> event = PageKeyEvent(QKeyEvent(type, key, Qt::NoModifier)))
+            SendKey(*event, session);
+    }
+}
+
+void ChromiumVisit::SendToPage(const QString& method, const QJsonObject& params, const QString& session,
+                               DevToolsPipe::Answer answered)
+{
+    pipe_.Send(method, params, session.isEmpty() ? sessions_.PageSession() : session, std::move(answered));
 }
 
 }  // namespace quillory

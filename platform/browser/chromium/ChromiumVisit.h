@@ -12,6 +12,7 @@
 #include "platform/browser/chromium/DevToolsPipe.h"
 #include "platform/browser/chromium/NetworkEmulation.h"
 #include "platform/browser/chromium/PageSessions.h"
+#include "platform/browser/chromium/TextFieldWatch.h"
 #include "platform/browser/chromium/VisitFolders.h"
 
 #include <QElapsedTimer>
@@ -50,6 +51,16 @@ public:
     // or the control's page.
     QString KeySession() const;
     void SendKey(const QJsonObject& key, const QString& session);
+    // Types into the page's field that has the focus: characters as text,
+    // and Backspace, Tab, Return, Left and Right as keys; nothing else.
+    void TypeText(const QString& text);
+    void TypeKey(Qt::Key key);
+    // A field of the visitor's pages has the focus.
+    bool FieldFocused() const { return !fields_.FieldSession().isEmpty(); }
+    // Sends a command to the control's page, or to another session of the
+    // browser's: input from devices the X server lacks, such as a finger.
+    void SendToPage(const QString& method, const QJsonObject& params, const QString& session = {},
+                    DevToolsPipe::Answer answered = {});
     // The browser's window within the control, once shown.
     WindowHolder* Window() const { return window_.get(); }
     OpenedPages* Opened() const { return opened_.get(); }
@@ -58,15 +69,21 @@ signals:
     void ReadyToNavigateNow();
     void Navigated(const QString& url);
     void Loaded(const QString& url);
+    void TextFieldFocused(bool byTouch, bool singleLine);
+    void TextFieldLeft();
+    void PointerUsed(bool touch);
     // The browser ended by itself, or closed its end of the pipe.
     void Ended();
 
 private:
+    QString TypingSession() const;
+
     VisitFolders folders_;
     DevToolsPipe pipe_;
     QElapsedTimer lived_;
     NetworkEmulation network_{pipe_};
     PageSessions sessions_{pipe_, network_};
+    TextFieldWatch fields_{pipe_};
     std::unique_ptr<WindowHolder> window_;
     std::unique_ptr<OpenedPages> opened_;
 };

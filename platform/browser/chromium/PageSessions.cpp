@@ -33,6 +33,7 @@ void PageSessions::Follow(const QString& session, const QString& owner)
     pipe_.Send(QStringLiteral("Target.setAutoAttach"),
                {{"autoAttach", true}, {"waitForDebuggerOnStart", true}, {"flatten", true}}, session);
     network_.Apply(session);
+    emit Following(session);
     pipe_.Send(QStringLiteral("Runtime.runIfWaitingForDebugger"), {}, session);
 }
 

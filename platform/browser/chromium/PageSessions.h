@@ -22,6 +22,8 @@ public:
     // The control's page; empty until the browser attached it.
     QString PageSession() const { return pageSession_; }
     QStringList Followed() const { return owners_.keys(); }
+    // The page or opened page whose frame a followed session is.
+    QString OwnerOf(const QString& session) const { return owners_.value(session); }
     // Follows an opened page that the control let show, which then waits for
     // nothing more to load.
     void FollowOpenedPage(const QString& session);
@@ -29,6 +31,8 @@ public:
 signals:
     // The control's page is there to be sent to addresses.
     void PageFollowed();
+    // A session is being followed, before it is let run.
+    void Following(const QString& session);
     // A page asked for a new window, which the browser made and holds before
     // it loads anything.
     void WindowOpened(const QString& session, const QString& targetId);
