@@ -66,6 +66,7 @@ private slots:
     void init();
     void cleanup();
     void showsInItsRectangleAndReportsEveryFrame();
+    void aPageThatAsksBeforeItIsLeftIsLeft();
     void offlineReadsOnlyTheCache();
     void nextVisitorFindsNothingButTheCache();
     void nextVisitorGetsNothingTheLastOneCached();
@@ -172,6 +173,24 @@ void ChromiumBrowserTest::showsInItsRectangleAndReportsEveryFrame()
     browser_->Navigate(QStringLiteral("127.0.0.1:1/"));
     QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 1, 20000);
     QVERIFY(Urls(completed).first().startsWith(QLatin1String("chrome-error:")));
+}
+
+// A page that asks before it is left, as it may once it has been used,
+// never stays: the control's next page completes.
+void ChromiumBrowserTest::aPageThatAsksBeforeItIsLeftIsLeft()
+{
+    QSignalSpy loaded(browser_, &ChromiumBrowser::DocumentComplete);
+    const QString leave = server_.Url(QStringLiteral("leave.html"));
+    browser_->Navigate(leave);
+    QTRY_VERIFY_WITH_TIMEOUT(Urls(loaded).contains(leave), 20000);
+    const QPoint area(300, 300);
+    QTRY_VERIFY_WITH_TIMEOUT(Near(ScreenPixel(area), QColor(0xee, 0xee, 0xee)), 5000);
+    QVERIFY(Clicked(area));
+    QTRY_VERIFY_WITH_TIMEOUT(server_.Requests().contains("/clicked"), 10000);
+    QSignalSpy completed(browser_, &ChromiumBrowser::NavigateComplete2);
+    const QString next = server_.Url(QStringLiteral("next.html"));
+    browser_->Navigate(next);
+    QTRY_COMPARE_WITH_TIMEOUT(Urls(completed), QStringList{next}, 20000);
 }
 
 void ChromiumBrowserTest::offlineReadsOnlyTheCache()

@@ -80,13 +80,15 @@ void LimitPage(DevToolsPipe& pipe, const QString& session)
               {{"source", QLatin1String(kRefusals)}, {"runImmediately", true}}, session);
 }
 
-bool AnswerLimitedRequest(DevToolsPipe& pipe, const QString& method, const QString& session)
+bool AnswerLimitedRequest(DevToolsPipe& pipe, const QString& method, const QJsonObject& params, const QString& session)
 {
-    // alert, confirm, prompt and the box before leaving a page: as though
-    // the visitor had dismissed them.
     if (method != QLatin1String("Page.javascriptDialogOpening"))
         return false;
-    pipe.Send(QStringLiteral("Page.handleJavaScriptDialog"), {{"accept", false}}, session);
+    // alert, confirm and prompt: as though the visitor had dismissed them.
+    // The question before leaving a page is answered "leave": a page that
+    // asked would otherwise stay for the next visitor.
+    const bool leaving = params.value(QLatin1String("type")) == QLatin1String("beforeunload");
+    pipe.Send(QStringLiteral("Page.handleJavaScriptDialog"), {{"accept", leaving}}, session);
     return true;
 }
 

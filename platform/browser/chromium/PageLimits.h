@@ -29,7 +29,8 @@ void LimitBrowser(DevToolsPipe& pipe);
 // For the page's session and each of its frames' sessions.
 void LimitPage(DevToolsPipe& pipe, const QString& session);
 
-// Answers what a limited page asks for; true when the event was one.
-bool AnswerLimitedRequest(DevToolsPipe& pipe, const QString& method, const QString& session);
+// Answers what a limited page asks for; true when the event was one. Boxes
+// are dismissed, but leaving a page is always allowed.
+bool AnswerLimitedRequest(DevToolsPipe& pipe, const QString& method, const QJsonObject& params, const QString& session);
 
 }  // namespace quillory

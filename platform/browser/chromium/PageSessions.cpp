@@ -39,7 +39,7 @@ void PageSessions::Follow(const QString& session, const QString& owner)
 
 void PageSessions::OnEvent(const QString& method, const QJsonObject& params, const QString& session)
 {
-    if (owners_.contains(session) && AnswerLimitedRequest(pipe_, method, session))
+    if (owners_.contains(session) && AnswerLimitedRequest(pipe_, method, params, session))
         return;
     if (method == QLatin1String("Target.attachedToTarget")) {
         Attached(params, session);
