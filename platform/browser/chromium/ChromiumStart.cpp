@@ -34,6 +34,10 @@ bool StartChromium(DevToolsPipe& pipe, const VisitFolders& folders)
         QStringLiteral("--user-data-dir=") + folders.siteData->path(),
         QStringLiteral("--disk-cache-dir=") + folders.cache,
         QStringLiteral("--app=") + kStartPage,
+        // Off the screen until the control takes the window in: a window
+        // mapped on the root would otherwise show, blank, over the homepage's
+        // picture for a moment (a window manager may still place it).
+        QStringLiteral("--window-position=-32000,-32000"),
     };
     arguments << LimitingSwitches() << TouchSwitches();
     // As root the browser starts only with its sandbox off, as Qt's engine.
