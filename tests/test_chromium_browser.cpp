@@ -556,24 +556,14 @@ void ChromiumBrowserTest::anOpenedWindowsFieldTakesTheTyping()
             return popup != nullptr;
         }(),
         20000);
-    // The opened page drawn: its grey, and its white field at (10, 20) in it,
-    // 280 x 40. Found on the screen: the browser's window does not always lie
-    // at the popup window's corner.
-    QPoint field;
-    const auto fieldShown = [&] {
-        const QRect area = popup->frameGeometry();
-        const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-        for (int y = area.top(); y < area.bottom() && y < screen.height(); y += 2) {
-            for (int x = area.left(); x < area.right() && x < screen.width(); x += 2) {
-                if (Near(screen.pixelColor(x, y), QColor(0xDD, 0xDD, 0xDD))) {
-                    field = QPoint(x + 150, y + 40);
-                    return Near(ScreenPixel(field), Qt::white);
-                }
-            }
-        }
-        return false;
-    };
-    QTRY_VERIFY_WITH_TIMEOUT(fieldShown(), 20000);
+    // The opened page drawn at the window's corner: its grey, and its white
+    // field at (10, 20) in it, 280 x 40.
+    const QPoint corner = popup->mapToGlobal(QPoint(0, 0));
+    const QPoint field = corner + QPoint(150, 40);
+    QTRY_VERIFY_WITH_TIMEOUT(Near(ScreenPixel(corner + QPoint(5, 5)), QColor(0xDD, 0xDD, 0xDD)) &&
+                                 Near(ScreenPixel(field), Qt::white) &&
+                                 Near(ScreenPixel(corner + QPoint(150, 70)), QColor(0xDD, 0xDD, 0xDD)),
+                             20000);
     QVERIFY(Clicked(field));
     QTRY_COMPARE_WITH_TIMEOUT(focused.size(), 1, 10000);
     QCOMPARE(focused.at(0), kOtherSingle);

@@ -9,8 +9,16 @@
 #include "platform/browser/chromium/PageSessions.h"
 
 #include <QJsonArray>
+#include <QTimer>
 
 namespace quillory {
+
+namespace {
+
+constexpr int kBarMeasures = 40;
+constexpr int kBarMeasureGapMs = 50;
+
+}  // namespace
 
 OpenedPages::OpenedPages(DevToolsPipe& pipe, PageSessions& sessions, ChromiumBrowser& control,
                          const WindowHolder& taken)
@@ -59,23 +67,42 @@ void OpenedPages::WindowOpened(const QString& session, const QString& targetId)
 // new one, or the one whose browser window it joined as a tab.
 void OpenedPages::Show(const OpenedPage& page, const QSize& size)
 {
-    const int windowId = page.windowId;
-    if (popups_.count(windowId)) {
-        UpdateTitle(windowId);
+    if (popups_.count(page.windowId)) {
+        UpdateTitle(page.windowId);
         return;
     }
-    // The browser window shows its tab strip and address bar above the
-    // page, which the program's window leaves outside and so clips. Its size
-    // is the browser window's less those bars: the browser window is taken
-    // in as it is, as one resized from outside may stop drawing.
+    MeasureBars(page.windowId, page.session, size, kBarMeasures);
+}
+
+// The browser window shows its tab strip and address bar above the page,
+// which the program's window leaves outside and so clips. Its size is the
+// browser window's less those bars: the browser window is taken in as it is,
+// as one resized from outside may stop drawing. Just after the window opens
+// the page may still report a viewport larger than its window, which would
+// hold the browser's window in a sliver of the program's: measured again
+// until the bars make sense.
+void OpenedPages::MeasureBars(int windowId, const QString& session, const QSize& size, int triesLeft)
+{
     pipe_.Send(QStringLiteral("Runtime.evaluate"),
                {{"expression", "[outerWidth - innerWidth, outerHeight - innerHeight]"}, {"returnByValue", true}},
-               page.session, [this, windowId, size](const QJsonObject& result, const QString&) {
+               session, [this, windowId, session, size, triesLeft](const QJsonObject& result, const QString&) {
+                   if (popups_.count(windowId) || !ShownPage(windowId))
+                       return;
                    const QJsonArray bars = result.value("result").toObject().value("value").toArray();
+                   const int across = bars.size() == 2 ? bars.at(0).toInt() : -1;
+                   const int down = bars.size() == 2 ? bars.at(1).toInt() : -1;
+                   const bool sensible =
+                       across >= 0 && down >= 0 && across < size.width() / 2 && down < size.height() / 2;
+                   if (!sensible && triesLeft > 1) {
+                       QTimer::singleShot(kBarMeasureGapMs, this, [this, windowId, session, size, triesLeft] {
+                           MeasureBars(windowId, session, size, triesLeft - 1);
+                       });
+                       return;
+                   }
                    // Any frame the browser draws around its window is as wide
                    // at the sides as at the bottom.
-                   const int side = bars.size() == 2 ? bars.at(0).toInt() / 2 : 0;
-                   const int top = bars.size() == 2 ? bars.at(1).toInt() - side : 0;
+                   const int side = sensible ? across / 2 : 0;
+                   const int top = sensible ? down - side : 0;
                    ShowPopup(windowId, size, QMargins(side, top, side, side));
                });
 }

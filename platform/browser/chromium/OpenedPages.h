@@ -43,6 +43,7 @@ private:
 
     void WindowOpened(const QString& session, const QString& targetId);
     void Show(const OpenedPage& page, const QSize& size);
+    void MeasureBars(int windowId, const QString& session, const QSize& size, int triesLeft);
     void ShowPopup(int windowId, const QSize& size, const QMargins& bars);
     void ClosePopup(int windowId);
     void PageGone(const QString& session);
