@@ -15,17 +15,34 @@ constexpr int kAllow = 1;
 constexpr int kBlock = 2;
 
 // Runs in a world of the program's own in every document, ahead of the
-// page's scripts, which can neither see nor remove the listener.
-const char kNoContextMenu[] = "addEventListener('contextmenu', (event) => event.preventDefault(), true);";
+// page's scripts, which can neither see nor remove the listeners. A colour
+// input opens nothing, by a click, a tap or a key: the browser's colour
+// picker holds the pointer while it is open, so that the press that starts
+// the exit gesture would only close it.
+const char kNoMenuOrPicker[] = R"(
+addEventListener('contextmenu', (event) => event.preventDefault(), true);
+addEventListener('click', (event) => {
+  const target = event.composedPath()[0];
+  if (target instanceof HTMLInputElement && target.type === 'color')
+    event.preventDefault();
+}, true);
+)";
 
 // Runs in the page's own world in every document, its frames' empty first
 // documents included, ahead of the page's scripts: a picture-in-picture
 // window floats over everything, outside the program's frames, and the
 // screen capture that the browser's switches take away is refused as a
-// denied permission is. The properties cannot be redefined or deleted.
+// denied permission is; a colour input's picker is not shown by a script
+// either. The properties cannot be redefined or deleted.
 const char kRefusals[] = R"(
 (() => {
   const refuse = () => Promise.reject(new DOMException('Not allowed in this kiosk.', 'NotAllowedError'));
+  const showPicker = HTMLInputElement.prototype.showPicker;
+  Object.defineProperty(HTMLInputElement.prototype, 'showPicker', {value: function () {
+    if (this.type === 'color')
+      throw new DOMException('Not allowed in this kiosk.', 'NotAllowedError');
+    return showPicker.call(this);
+  }});
   Object.defineProperty(HTMLVideoElement.prototype, 'requestPictureInPicture', {value: refuse});
   Object.defineProperty(Document.prototype, 'pictureInPictureEnabled', {get: () => false});
   if (window.MediaDevices)
@@ -74,7 +91,7 @@ void LimitPage(DevToolsPipe& pipe, const QString& session)
     // A file picker is reported to the program instead of shown, and left unanswered.
     pipe.Send(QStringLiteral("Page.setInterceptFileChooserDialog"), {{"enabled", true}}, session);
     pipe.Send(QStringLiteral("Page.addScriptToEvaluateOnNewDocument"),
-              {{"source", QLatin1String(kNoContextMenu)}, {"worldName", "quillory"}, {"runImmediately", true}},
+              {{"source", QLatin1String(kNoMenuOrPicker)}, {"worldName", "quillory"}, {"runImmediately", true}},
               session);
     pipe.Send(QStringLiteral("Page.addScriptToEvaluateOnNewDocument"),
               {{"source", QLatin1String(kRefusals)}, {"runImmediately", true}}, session);
