@@ -26,6 +26,14 @@
 
 namespace quillory {
 
+namespace {
+
+// The refresh of the kept cache starts at the latest this long after the
+// first address was asked for.
+constexpr int kLatestRefreshMs = 15000;
+
+}  // namespace
+
 ChromiumBrowser::ChromiumBrowser(QWidget* parent)
     : BrowserControl(parent),
       homepageRefresh_(std::make_unique<HomepageRefresh>(ChromiumHomepageCache())),
@@ -74,7 +82,10 @@ void ChromiumBrowser::StartVisit(std::unique_ptr<ChromiumVisit> visit)
     connect(started, &ChromiumVisit::ReadyToNavigateNow, this, [this] { pending_.StartIfReady(); });
     connect(started, &ChromiumVisit::Navigated, this,
             [this](const QString& url) { emit NavigateComplete2(this, url); });
-    connect(started, &ChromiumVisit::Loaded, this, [this](const QString& url) { emit DocumentComplete(this, url); });
+    connect(started, &ChromiumVisit::Loaded, this, [this](const QString& url) {
+        StartHomepageRefresh();
+        emit DocumentComplete(this, url);
+    });
     connect(started, &ChromiumVisit::TextFieldFocused, this, &ChromiumBrowser::TextFieldFocused);
     connect(started, &ChromiumVisit::TextFieldLeft, this, &ChromiumBrowser::TextFieldLeft);
     connect(started, &ChromiumVisit::PointerUsed, this, [this](bool touch) {
@@ -143,15 +154,28 @@ void ChromiumBrowser::TypeKey(Qt::Key key)
 void ChromiumBrowser::Navigate(const QString& url)
 {
     // The first address is the homepage's; the kept cache is refreshed
-    // online only.
-    if (!offline_)
-        homepageRefresh_->Start(AddressUrl(url).toString());
+    // online only, once the visible page has loaded: two browsers starting
+    // at once on two cores made the homepage take twice as long to show.
+    // A homepage that never finishes loading holds the refresh back only
+    // so long.
+    if (!offline_ && refreshedHomepage_.isEmpty()) {
+        refreshedHomepage_ = AddressUrl(url).toString();
+        QTimer::singleShot(kLatestRefreshMs, this, &ChromiumBrowser::StartHomepageRefresh);
+    }
     pending_.Ask(url);
+}
+
+void ChromiumBrowser::StartHomepageRefresh()
+{
+    if (!refreshedHomepage_.isEmpty() && !offline_)
+        homepageRefresh_->Start(refreshedHomepage_);
 }
 
 void ChromiumBrowser::setOffline(bool offline)
 {
     offline_ = offline;
+    if (offline)
+        homepageRefresh_->Cancel();
     if (visit_)
         visit_->SetOffline(offline);
 }

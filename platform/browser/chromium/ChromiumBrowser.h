@@ -68,11 +68,13 @@ protected:
 private:
     void StartVisit(std::unique_ptr<ChromiumVisit> visit);
     void VisitEnded(ChromiumVisit* ended);
+    void StartHomepageRefresh();
     void KeepKeys();
     void TakeFocusFromNowhere();
     QWidget* OtherOpenWindow() const;
 
     std::unique_ptr<HomepageRefresh> homepageRefresh_;
+    QString refreshedHomepage_;  // the first address, asked for online
     // The next visitor's folders, made while this one browses.
     std::unique_ptr<SpareVisitFolders> spareFolders_;
     RestartPacing pacing_;

@@ -99,6 +99,13 @@ void HomepageRefresh::Start(const QString& url)
     browser_->start(kBrowser, arguments);
 }
 
+void HomepageRefresh::Cancel()
+{
+    started_ = true;
+    if (Running())
+        browser_->kill();  // its end is seen to as a failed load's
+}
+
 void HomepageRefresh::End(bool loaded)
 {
     cache_.EndRefresh(loaded);

@@ -1,8 +1,8 @@
 #pragma once
 // Refreshes the cache kept for later runs: a headless browser of its own,
 // on a copy of that cache and a throwaway profile, loads the homepage alone,
-// beside the visible browser so that the start is not held up; the copy then
-// replaces the kept cache. Nothing a visitor does ever reaches it.
+// once the visible browser has shown it; the copy then replaces the kept
+// cache. Nothing a visitor does ever reaches it.
 
 #include "platform/browser/HomepageCache.h"
 
@@ -25,6 +25,9 @@ public:
 
     // Loads the homepage into a copy of the cache; once in a run.
     void Start(const QString& url);
+    // Ends a refresh still going, keeping the cache as it was: the program
+    // went offline, and reads nothing from the network since.
+    void Cancel();
     bool Running() const;
 
 signals:
