@@ -67,6 +67,7 @@ private slots:
     void cleanup();
     void showsInItsRectangleAndReportsEveryFrame();
     void aPageThatAsksBeforeItIsLeftIsLeft();
+    void everyClickOnALinkToARefusedWindowIsAskedFor();
     void offlineReadsOnlyTheCache();
     void nextVisitorFindsNothingButTheCache();
     void nextVisitorGetsNothingTheLastOneCached();
@@ -540,6 +541,31 @@ void ChromiumBrowserTest::aFingerOnAFieldTellsOfItAndTypesThere()
     Load(server_.Url(QStringLiteral("fields.html")));
     QCOMPARE(focused.size(), before);
     QCOMPARE(left.size(), 2);
+}
+
+// Each click on a link to a new window is put to the host, and refused,
+// nothing of the window shows: a refused window mapped for a moment under
+// the pointer used to make the browser lose the next click there.
+void ChromiumBrowserTest::everyClickOnALinkToARefusedWindowIsAskedFor()
+{
+    int asked = 0;
+    connect(browser_, &ChromiumBrowser::NewWindow2, this, [&asked](QObject**, Boolean* Cancel) {
+        ++asked;
+        *Cancel = True;
+    });
+    QSignalSpy loaded(browser_, &ChromiumBrowser::DocumentComplete);
+    const QString page = server_.Url(QStringLiteral("popups.html"));
+    browser_->Navigate(page);
+    QTRY_VERIFY_WITH_TIMEOUT(Urls(loaded).contains(page), 20000);
+    const QPoint link(110, 25);  // target=_blank, in the page's corner
+    QTRY_VERIFY_WITH_TIMEOUT(Near(ScreenPixel(link), QColor(0xcc, 0xcc, 0xcc)), 5000);
+    for (int click = 1; click <= 3; ++click) {
+        QVERIFY(Clicked(link));
+        QTRY_COMPARE_WITH_TIMEOUT(asked, click, 5000);
+    }
+    for (QWidget* window : QApplication::topLevelWidgets())
+        QVERIFY(!qobject_cast<ChromiumPopup*>(window));
+    QCOMPARE(server_.Requests().filter(QStringLiteral("/popup.html")), QStringList());
 }
 
 // A window that a page opened has its fields followed too, and takes the
