@@ -165,9 +165,10 @@ void ChromiumBrowser::Navigate(const QString& url)
     pending_.Ask(url);
 }
 
+// Once in a run; never once the program has gone offline, which cancels it.
 void ChromiumBrowser::StartHomepageRefresh()
 {
-    if (!refreshedHomepage_.isEmpty() && !offline_)
+    if (!refreshedHomepage_.isEmpty())
         homepageRefresh_->Start(refreshedHomepage_);
 }
 
