@@ -95,8 +95,11 @@ const char kScript[] = R"(
 
 TextFieldWatch::TextFieldWatch(DevToolsPipe& pipe, QObject* parent) : QObject(parent), pipe_(pipe)
 {
+    // A field left for one in a frame of another process is told of by two
+    // renderers, the focus after the leaving: on a busy machine more than
+    // 150 ms after it, which hid the keyboard for a moment between fields.
     leaving_.setSingleShot(true);
-    leaving_.setInterval(150);
+    leaving_.setInterval(400);
     connect(&leaving_, &QTimer::timeout, this, [this] {
         fieldSession_.clear();
         fieldByTouch_ = false;
