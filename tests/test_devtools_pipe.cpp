@@ -10,6 +10,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <optional>
 #include <unistd.h>
 
 using namespace quillory;
@@ -70,6 +71,22 @@ void DevToolsPipeTest::answersErrorsAndEvents()
                                target.value("url") == "data:text/html,<title>made</title>";
                     }),
         10000);
+
+    // A command to a page's session that is closed before it answers is
+    // answered all the same, with an error: the browser never answers it.
+    QString targetId, session;
+    pipe_.Send(QStringLiteral("Target.createTarget"), {{"url", "about:blank"}}, {},
+               [&](const QJsonObject& result, const QString&) { targetId = result.value("targetId").toString(); });
+    QTRY_VERIFY_WITH_TIMEOUT(!targetId.isEmpty(), 10000);
+    pipe_.Send(QStringLiteral("Target.attachToTarget"), {{"targetId", targetId}, {"flatten", true}}, {},
+               [&](const QJsonObject& result, const QString&) { session = result.value("sessionId").toString(); });
+    QTRY_VERIFY_WITH_TIMEOUT(!session.isEmpty(), 10000);
+    std::optional<QString> never;
+    pipe_.Send(QStringLiteral("Runtime.evaluate"), {{"expression", "new Promise(() => {})"}, {"awaitPromise", true}},
+               session, [&](const QJsonObject&, const QString& e) { never = e; });
+    pipe_.Send(QStringLiteral("Target.closeTarget"), {{"targetId", targetId}});
+    QTRY_VERIFY_WITH_TIMEOUT(never.has_value(), 10000);
+    QVERIFY(!never->isEmpty());
 }
 
 void DevToolsPipeTest::endsWithStopOrWhenKilled()

@@ -165,7 +165,7 @@ void DevToolsPipe::Send(const QString& method, const QJsonObject& params, const 
     if (!sessionId.isEmpty())
         message.insert(QStringLiteral("sessionId"), sessionId);
     if (answered)
-        waiting_.insert(id, std::move(answered));
+        waiting_.insert(id, {sessionId, std::move(answered)});
     outgoing_ += QJsonDocument(message).toJson(QJsonDocument::Compact);
     outgoing_ += '\0';
     WriteQueued();
@@ -221,7 +221,7 @@ void DevToolsPipe::Handle(const QByteArray& message)
 {
     const QJsonObject object = QJsonDocument::fromJson(message).object();
     if (object.contains(QLatin1String("id"))) {
-        const Answer answered = waiting_.take(object.value(QLatin1String("id")).toInt());
+        const Answer answered = waiting_.take(object.value(QLatin1String("id")).toInt()).answered;
         if (!answered)
             return;
         const QJsonObject error = object.value(QLatin1String("error")).toObject();
@@ -230,9 +230,27 @@ void DevToolsPipe::Handle(const QByteArray& message)
         return;
     }
     const QString method = object.value(QLatin1String("method")).toString();
+    if (method == QLatin1String("Target.detachedFromTarget"))
+        FailAwaitedIn(object.value(QLatin1String("params")).toObject().value(QLatin1String("sessionId")).toString());
     if (!method.isEmpty())
         emit Event(method, object.value(QLatin1String("params")).toObject(),
                    object.value(QLatin1String("sessionId")).toString());
+}
+
+void DevToolsPipe::FailAwaitedIn(const QString& sessionId)
+{
+    std::vector<Answer> failed;
+    for (auto awaited = waiting_.begin(); awaited != waiting_.end();) {
+        if (!sessionId.isEmpty() && awaited->sessionId == sessionId) {
+            failed.push_back(std::move(awaited->answered));
+            awaited = waiting_.erase(awaited);
+        } else {
+            ++awaited;
+        }
+    }
+    // Taken out first: an answer may send new commands.
+    for (const Answer& answered : failed)
+        answered({}, QStringLiteral("the session was detached"));
 }
 
 void DevToolsPipe::CloseChannel(bool tellEnded)
@@ -247,9 +265,9 @@ void DevToolsPipe::CloseChannel(bool tellEnded)
     incoming_.clear();
     outgoing_.clear();
     // An answer may start new commands: those fail at once, as the browser is gone.
-    const QHash<int, Answer> unanswered = std::exchange(waiting_, {});
-    for (const Answer& answered : unanswered)
-        answered({}, QStringLiteral("the browser ended"));
+    const QHash<int, Awaited> unanswered = std::exchange(waiting_, {});
+    for (const Awaited& awaited : unanswered)
+        awaited.answered({}, QStringLiteral("the browser ended"));
     if (tellEnded)
         emit Ended();
 }

@@ -39,7 +39,8 @@ public:
 
     // Sends a command to the browser, or to an attached target's session.
     // `answered` runs once, with the result or an error; also when the
-    // browser ends first.
+    // browser ends first, or the session is detached first (the browser
+    // never answers what was sent to a target that closed meanwhile).
     void Send(const QString& method, const QJsonObject& params = {}, const QString& sessionId = {},
               Answer answered = {});
 
@@ -62,6 +63,7 @@ private:
     void ReadAvailable();
     void WriteQueued();
     void Handle(const QByteArray& message);
+    void FailAwaitedIn(const QString& sessionId);
     void CloseChannel(bool tellEnded = true);
 
     qint64 pid_ = -1;
@@ -71,7 +73,11 @@ private:
     QByteArray incoming_;
     QByteArray outgoing_;
     int nextId_ = 1;
-    QHash<int, Answer> waiting_;
+    struct Awaited {
+        QString sessionId;
+        Answer answered;
+    };
+    QHash<int, Awaited> waiting_;
 };
 
 }  // namespace quillory
