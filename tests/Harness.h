@@ -7,6 +7,7 @@
 #include "HarnessSettings.h"
 #include "LocalServer.h"
 #include "RecordingUser32.h"
+#include "platform/BrowserWindowMarker.h"
 #include "platform/DialogFont.h"
 #include "platform/Twips.h"
 #include "platform/User32Provider.h"
@@ -57,6 +58,18 @@
     }
 
 namespace harness {
+
+// The visible windows that pages opened, known by the marker in their titles.
+inline QList<QWidget*> BrowserWindows()
+{
+    QList<QWidget*> found;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible() &&
+            window->windowTitle().endsWith(QLatin1String(" - ") + quillory::kBrowserWindowMarker))
+            found << window;
+    }
+    return found;
+}
 
 // The URLs of the completed navigations a spy on NavigateComplete2 saw.
 inline QStringList CompletedUrls(const QSignalSpy& completed)

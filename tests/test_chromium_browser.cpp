@@ -1,7 +1,8 @@
 // The browser control on Debian's Chromium against real pages from a local
-// server: its window taken into the control's rectangle, completed
-// navigations of the page and its frames, and offline reading from the disk
-// cache.
+// server, in what only this engine does: its window taken into the control's
+// rectangle, a browser process per visitor, keys passed over the pipe, the
+// browser's own pages and programs kept from the visitor's pages, and the
+// fields a finger touches.
 
 #include "Harness.h"
 #include "platform/browser/chromium/ChromiumBrowser.h"
@@ -65,12 +66,9 @@ class ChromiumBrowserTest : public QObject {
 private slots:
     void init();
     void cleanup();
-    void showsInItsRectangleAndReportsEveryFrame();
-    void aPageThatAsksBeforeItIsLeftIsLeft();
+    void showsInItsRectangle();
     void everyClickOnALinkToARefusedWindowIsAskedFor();
-    void offlineReadsOnlyTheCache();
-    void nextVisitorFindsNothingButTheCache();
-    void nextVisitorGetsNothingTheLastOneCached();
+    void aKilledBrowserIsForgottenAndTheCacheOutlivesIt();
     void keysReachThePageButNotTheBrowser();
     void pagesReachNoneOfTheBrowsersOwnPages();
     void pagesStartNoProgramAndNeverReachTheScreen();
@@ -132,7 +130,7 @@ void ChromiumBrowserTest::cleanup()
         QVERIFY(::kill(static_cast<pid_t>(browser), 0) != 0);  // the browser ended with the control
 }
 
-void ChromiumBrowserTest::showsInItsRectangleAndReportsEveryFrame()
+void ChromiumBrowserTest::showsInItsRectangle()
 {
     QSignalSpy completed(browser_, &ChromiumBrowser::NavigateComplete2);
     QSignalSpy loaded(browser_, &ChromiumBrowser::DocumentComplete);
@@ -145,87 +143,19 @@ void ChromiumBrowserTest::showsInItsRectangleAndReportsEveryFrame()
     QTRY_VERIFY_WITH_TIMEOUT(Near(ScreenPixel({580, 470}), kHomeGreen), 5000);
     QCOMPARE(ScreenPixel({5, 400}), QColor(Qt::black));
 
-    // The page, each of its frames, and the same page again.
-    const QString frames = server_.Url(QStringLiteral("frames.html"));
-    completed.clear();
-    browser_->Navigate(frames);
-    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 4, 20000);
-    QStringList urls = Urls(completed);
-    urls.sort();
-    QCOMPARE(urls, (QStringList{frames, home, server_.Url(QStringLiteral("next.html")),
-                                server_.Url(QStringLiteral("popup.html"))}));
-    completed.clear();
-    browser_->Navigate(frames);
-    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 4, 20000);
-    // Moves within a document complete too, in the page (pushState, a
-    // #fragment, Back) and in a frame (pushState). A script's Back skips the
-    // entries the page added without a gesture of the visitor's.
-    completed.clear();
-    browser_->Navigate(server_.Url(QStringLiteral("spa.html?moves")));
-    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 6, 20000);
-    urls = Urls(completed);
-    urls.sort();
-    const auto url = [this](const char* page) { return server_.Url(QString::fromLatin1(page)); };
-    QCOMPARE(urls, (QStringList{url("spa.html?moves"), url("spa.html?moves"), url("spa.html?moves&pushed"),
-                                url("spa.html?moves&pushed#section"), url("ticker.html?moves"),
-                                url("ticker.html?moves&pushed")}));
-    // An address without a scheme is a web address; a refused one ends on the error page.
-    completed.clear();
-    browser_->Navigate(QStringLiteral("127.0.0.1:1/"));
-    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 1, 20000);
-    QVERIFY(Urls(completed).first().startsWith(QLatin1String("chrome-error:")));
-}
-
-// A page that asks before it is left, as it may once it has been used,
-// never stays: the control's next page completes.
-void ChromiumBrowserTest::aPageThatAsksBeforeItIsLeftIsLeft()
-{
-    QSignalSpy loaded(browser_, &ChromiumBrowser::DocumentComplete);
-    const QString leave = server_.Url(QStringLiteral("leave.html"));
-    browser_->Navigate(leave);
-    QTRY_VERIFY_WITH_TIMEOUT(Urls(loaded).contains(leave), 20000);
-    const QPoint area(300, 300);
-    QTRY_VERIFY_WITH_TIMEOUT(Near(ScreenPixel(area), QColor(0xee, 0xee, 0xee)), 5000);
-    QVERIFY(Clicked(area));
-    QTRY_VERIFY_WITH_TIMEOUT(server_.Requests().contains("/clicked"), 10000);
-    QSignalSpy completed(browser_, &ChromiumBrowser::NavigateComplete2);
-    const QString next = server_.Url(QStringLiteral("next.html"));
-    browser_->Navigate(next);
-    QTRY_COMPARE_WITH_TIMEOUT(Urls(completed), QStringList{next}, 20000);
-}
-
-void ChromiumBrowserTest::offlineReadsOnlyTheCache()
-{
-    const QString home = server_.Url(QStringLiteral("home.html"));
-    const QString next = server_.Url(QStringLiteral("next.html"));
-    QSignalSpy loaded(browser_, &ChromiumBrowser::DocumentComplete);
-    for (const QString& page : {home, next}) {
-        browser_->Navigate(page);
-        QTRY_VERIFY_WITH_TIMEOUT(Urls(loaded).contains(page), 20000);
-    }
-    QTest::qWait(1000);  // the page's icon comes after it
-
-    // Offline: a cached page comes from the cache, one never cached fails,
-    // and nothing reaches the server, the refresh of the kept cache (which
-    // going offline ends) included.
+    // The homepage's load started the refresh of the cache kept for later
+    // runs; going offline ends it before it reaches the server.
     browser_->setOffline(true);
-    QVERIFY(browser_->Offline());
     QTest::qWait(200);  // a request on its way as the refresh ended
-    const qsizetype online = server_.Requests().size();
-    QSignalSpy completed(browser_, &ChromiumBrowser::NavigateComplete2);
-    browser_->Navigate(home);
-    QTRY_VERIFY_WITH_TIMEOUT(Urls(completed).contains(home), 20000);
-    completed.clear();
-    browser_->Navigate(server_.Url(QStringLiteral("popup.html")));
-    QTRY_COMPARE_WITH_TIMEOUT(completed.size(), 1, 20000);
-    QVERIFY(Urls(completed).first().startsWith(QLatin1String("chrome-error:")));
-    QTest::qWait(500);
-    QCOMPARE(server_.Requests().mid(online), QStringList());
+    const qsizetype offline = server_.Requests().size();
+    QTest::qWait(3000);
+    QCOMPARE(server_.Requests().mid(offline), QStringList());
 }
 
-// The visitor's search stores all a site can keep; after the return home
-// nothing of it is left, the cache is, and a browser that died comes back.
-void ChromiumBrowserTest::nextVisitorFindsNothingButTheCache()
+// The visitor's search stores all a site can keep, then the browser is
+// killed: forgetting the visitor starts a new one, which holds nothing of it.
+// In a later run, offline, the homepage comes from the disk cache.
+void ChromiumBrowserTest::aKilledBrowserIsForgottenAndTheCacheOutlivesIt()
 {
     const QString home = server_.Url(QStringLiteral("home.html"));
     QSignalSpy loaded(browser_, &ChromiumBrowser::DocumentComplete);
@@ -235,49 +165,25 @@ void ChromiumBrowserTest::nextVisitorFindsNothingButTheCache()
     QTRY_VERIFY_WITH_TIMEOUT(server_.Requests().contains("/stored?cookies+local+session+indexeddb+caches+worker"),
                              20000);
 
-    for (const char* how : {"forgotten", "killed, then forgotten"}) {
-        if (QByteArray(how).startsWith("killed"))
-            QCOMPARE(::kill(static_cast<pid_t>(browser_->BrowserProcessId()), SIGKILL), 0);
-        const qint64 before = browser_->BrowserProcessId();
-        const qsizetype asked = server_.Requests().size();
-        browser_->ForgetVisitor();
-        QVERIFY2(browser_->BrowserProcessId() != before, how);
-        browser_->Navigate(server_.Url(QStringLiteral("visitor.html")));
-        // Nothing held. (Back may still lead to the empty page the browser
-        // started on: that entry is not yet always dropped.)
-        QTRY_VERIFY2_WITH_TIMEOUT(
-            !server_.Requests().mid(asked).filter(QRegularExpression("^/home\\?history=[12]&held=$")).isEmpty(),
-            qPrintable(QString::fromLatin1(how) + server_.Requests().mid(asked).join(" ")), 20000);
-    }
-    // In a later run, offline, the homepage comes from the disk cache.
+    const qint64 killed = browser_->BrowserProcessId();
+    QCOMPARE(::kill(static_cast<pid_t>(killed), SIGKILL), 0);
+    const qsizetype asked = server_.Requests().size();
+    browser_->ForgetVisitor();
+    QVERIFY(browser_->BrowserProcessId() != killed);
+    browser_->Navigate(server_.Url(QStringLiteral("visitor.html")));
+    QTRY_VERIFY2_WITH_TIMEOUT(
+        !server_.Requests().mid(asked).filter(QRegularExpression("^/home\\?history=[12]&held=$")).isEmpty(),
+        qPrintable(server_.Requests().mid(asked).join(" ")), 20000);
+
     window_.reset();
     ShowControl();
     browser_->setOffline(true);
-    const qsizetype asked = server_.Requests().size();
+    const qsizetype before = server_.Requests().size();
     QSignalSpy offline(browser_, &ChromiumBrowser::DocumentComplete);
     browser_->Navigate(home);
     QTRY_VERIFY_WITH_TIMEOUT(Urls(offline).contains(home), 20000);
     QTRY_VERIFY_WITH_TIMEOUT(Near(ScreenPixel({500, 300}), kHomeGreen), 5000);
-    QCOMPARE(server_.Requests().mid(asked), QStringList());
-}
-
-// A visitor's account page, which only that visitor's browser may keep, is
-// not served to the next from the cache: neither by the link to it nor to a
-// page that asks the cache alone.
-void ChromiumBrowserTest::nextVisitorGetsNothingTheLastOneCached()
-{
-    const QString home = server_.Url(QStringLiteral("home.html"));
-    const QString account = server_.Url(QStringLiteral("account-private.html"));
-    QSignalSpy loaded(browser_, &ChromiumBrowser::DocumentComplete);
-    for (const QString& page : {home, account}) {
-        browser_->Navigate(page);
-        QTRY_VERIFY_WITH_TIMEOUT(Urls(loaded).contains(page), 20000);
-    }
-    browser_->ForgetVisitor();
-    browser_->Navigate(server_.Url(QStringLiteral("account-probe.html")));
-    QTRY_VERIFY_WITH_TIMEOUT(!server_.Requests().filter(QStringLiteral("/probe?")).isEmpty(), 20000);
-    QCOMPARE(server_.Requests().filter(QStringLiteral("/probe?")), QStringList{"/probe?missing"});
-    QTRY_COMPARE_WITH_TIMEOUT(server_.Requests().filter(QStringLiteral("/account-private.html")).size(), 2, 20000);
+    QCOMPARE(server_.Requests().mid(before), QStringList());
 }
 
 // The program's window keeps the focus; what is typed reaches the page's
@@ -512,12 +418,13 @@ void ChromiumBrowserTest::aFingerOnAFieldTellsOfItAndTypesThere()
     QCOMPARE(pointer.at(1).at(0), QVariant(false));
 
     // The frames' fields, one after the other: the focus moves from field to
-    // field, never out of them.
+    // field, never out of them. (A field in a frame of another process may be
+    // told of twice, as its frame takes the focus: the keyboard stays as it is.)
     for (const char* frame : {"same", "cross"}) {
         const int row = QByteArray(frame) == "same" ? 240 : 340;
         const qsizetype before = focused.size();
         Touch({250, row});
-        QTRY_COMPARE_WITH_TIMEOUT(focused.size(), before + 1, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(focused.size() > before, 10000);
         QCOMPARE(focused.last(), kTouchSingle);
         browser_->TypeText(QString::fromLatin1(frame));
         QTRY_VERIFY2_WITH_TIMEOUT(server_.Requests().contains(QStringLiteral("/typed?%1=%1").arg(frame)),

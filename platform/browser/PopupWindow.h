@@ -1,12 +1,8 @@
 #pragma once
-// A new browser window that a page opened with the control's leave: a plain
-// top-level window whose title is the page's title followed by the marker by
-// which browser windows are known, so that the program can find and close it.
+// A new browser window that a page opened on Qt WebEngine with the control's
+// leave: the page in a view of its own, filling a popup frame.
 
-#include "platform/BrowserWindowMarker.h"
-#include "platform/browser/PopupPlacement.h"
-
-#include <QWidget>
+#include "platform/browser/PopupFrame.h"
 
 class QWebEngineProfile;
 class QWebEngineView;
@@ -15,17 +11,13 @@ namespace quillory {
 
 class BrowserPage;
 
-class PopupWindow : public QWidget {
+class PopupWindow : public PopupFrame {
     Q_OBJECT
 public:
     explicit PopupWindow(QWebEngineProfile* profile);
     ~PopupWindow() override;
 
     BrowserPage* page() const { return page_; }
-
-protected:
-    void moveEvent(QMoveEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
 private:
     void UpdateTitle();

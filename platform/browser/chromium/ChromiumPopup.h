@@ -6,9 +6,8 @@
 // or address bar, is held within it; keys come to this window, never to the
 // browser's, and go on to the control, which passes them to the page.
 
+#include "platform/browser/PopupFrame.h"
 #include "platform/browser/chromium/WindowHolder.h"
-
-#include <QWidget>
 
 #include <functional>
 
@@ -16,7 +15,7 @@ namespace quillory {
 
 class KeyFocusWindow;
 
-class ChromiumPopup : public QWidget {
+class ChromiumPopup : public PopupFrame {
     Q_OBJECT
 public:
     // `keyReceiver` gets the keys typed while this window has the focus;
@@ -27,7 +26,6 @@ public:
     WindowHolder& Holder() { return holder_; }
     // Moves the keyboard focus to the window's key window.
     void TakeKeyFocus();
-    void SetPageTitle(const QString& title);
 
 signals:
     // The window manager or the program's walk over browser windows asked it
@@ -37,8 +35,6 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
-    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
 
