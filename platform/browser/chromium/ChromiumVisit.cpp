@@ -62,9 +62,24 @@ bool ChromiumVisit::ReadyToNavigate() const
     return !sessions_.PageSession().isEmpty() && network_.Taken();
 }
 
-void ChromiumVisit::Navigate(const QString& url)
+void ChromiumVisit::Navigate(const QString& url, int attempt)
 {
-    pipe_.Send(QStringLiteral("Page.navigate"), {{"url", AddressUrl(url).toString()}}, sessions_.PageSession());
+    // The browser drops a navigation asked for while the page before it is
+    // still being committed (net::ERR_ABORTED, and nothing else starts): it is
+    // asked for again, unless the page or another call has navigated since.
+    constexpr int kAttempts = 3;
+    if (attempt == 1)
+        ++navigationsAsked_;
+    const int asked = navigationsAsked_;
+    const int startedBefore = sessions_.PageNavigationsStarted();
+    pipe_.Send(QStringLiteral("Page.navigate"), {{"url", AddressUrl(url).toString()}}, sessions_.PageSession(),
+               [this, url, attempt, asked, startedBefore](const QJsonObject& result, const QString&) {
+                   const bool dropped = result.value(QLatin1String("errorText")) == QLatin1String("net::ERR_ABORTED");
+                   const bool nothingSince = asked == navigationsAsked_ &&
+                                             sessions_.PageNavigationsStarted() <= startedBefore + 1;
+                   if (dropped && nothingSince && attempt < kAttempts)
+                       Navigate(url, attempt + 1);
+               });
 }
 
 void ChromiumVisit::SetOffline(bool offline)

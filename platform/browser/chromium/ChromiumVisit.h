@@ -44,7 +44,7 @@ public:
     qint64 LivedMs() const { return lived_.elapsed(); }
     // The control's page is there and has taken the network as set.
     bool ReadyToNavigate() const;
-    void Navigate(const QString& url);
+    void Navigate(const QString& url, int attempt = 1);
     void SetOffline(bool offline);
     bool Offline() const { return network_.Offline(); }
     // The session keys typed now go to: the opened page under the pointer,
@@ -81,6 +81,7 @@ private:
     VisitFolders folders_;
     DevToolsPipe pipe_;
     QElapsedTimer lived_;
+    int navigationsAsked_ = 0;  // the control's calls to Navigate
     NetworkEmulation network_{pipe_};
     PageSessions sessions_{pipe_, network_};
     TextFieldWatch fields_{pipe_};

@@ -49,6 +49,9 @@ void PageSessions::OnEvent(const QString& method, const QJsonObject& params, con
             emit OpenedPageGone(gone);
     } else if (owners_.value(session) != pageSession_ || pageSession_.isEmpty()) {
         return;  // an opened page's: only the control's page is reported
+    } else if (method == QLatin1String("Page.frameStartedNavigating")) {
+        if (session == pageSession_ && params.value(QLatin1String("frameId")).toString() == pageTargetId_)
+            ++pageNavigationsStarted_;
     } else if (method == QLatin1String("Page.frameNavigated")) {
         FrameNavigated(params, session);
     } else if (method == QLatin1String("Page.navigatedWithinDocument")) {
@@ -69,6 +72,7 @@ void PageSessions::Attached(const QJsonObject& params, const QString& parentSess
         // The app window's page, the control's: it takes the keys the control
         // passes on as though its window had the focus, which the program's keeps.
         pageSession_ = child;
+        pageTargetId_ = target.value(QLatin1String("targetId")).toString();  // also its main frame's id
         pipe_.Send(QStringLiteral("Emulation.setFocusEmulationEnabled"), {{"enabled", true}}, pageSession_);
         Follow(pageSession_, pageSession_);
         emit PageFollowed();

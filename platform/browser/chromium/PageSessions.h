@@ -22,6 +22,8 @@ public:
     // The control's page; empty until the browser attached it.
     QString PageSession() const { return pageSession_; }
     QStringList Followed() const { return owners_.keys(); }
+    // How many navigations of the control's page have started, by whomever.
+    int PageNavigationsStarted() const { return pageNavigationsStarted_; }
     // The page or opened page whose frame a followed session is.
     QString OwnerOf(const QString& session) const { return owners_.value(session); }
     // Follows an opened page that the control let show, which then waits for
@@ -56,6 +58,8 @@ private:
     QHash<QString, QString> owners_;
     QString pageUrl_;
     bool startEntryDropped_ = false;
+    QString pageTargetId_;
+    int pageNavigationsStarted_ = 0;
 };
 
 }  // namespace quillory
