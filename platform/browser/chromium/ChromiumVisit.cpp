@@ -74,7 +74,8 @@ void ChromiumVisit::Navigate(const QString& url, int attempt)
     const int startedBefore = sessions_.PageNavigationsStarted();
     pipe_.Send(QStringLiteral("Page.navigate"), {{"url", AddressUrl(url).toString()}}, sessions_.PageSession(),
                [this, url, attempt, asked, startedBefore](const QJsonObject& result, const QString&) {
-                   const bool dropped = result.value(QLatin1String("errorText")) == QLatin1String("net::ERR_ABORTED");
+                   const bool dropped = result.value(QLatin1String("errorText")) == QLatin1String("net::ERR_ABORTED") &&
+                                        !result.value(QLatin1String("isDownload")).toBool();
                    const bool nothingSince = asked == navigationsAsked_ &&
                                              sessions_.PageNavigationsStarted() <= startedBefore + 1;
                    if (dropped && nothingSince && attempt < kAttempts)
