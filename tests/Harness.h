@@ -20,6 +20,8 @@
 #include "startup/modInitialise.h"
 
 #include <QApplication>
+#include <QProcess>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QWebEngineView>
@@ -58,6 +60,26 @@
     }
 
 namespace harness {
+
+// One pixel of the screen, as the X server has it.
+inline QColor ScreenPixel(QPoint at)
+{
+    return QGuiApplication::primaryScreen()->grabWindow(0, at.x(), at.y(), 1, 1).toImage().pixelColor(0, 0);
+}
+
+// Whether a colour is about the expected one: pages are drawn with some blur.
+inline bool Near(const QColor& colour, const QColor& expected)
+{
+    return qAbs(colour.red() - expected.red()) <= 8 && qAbs(colour.green() - expected.green()) <= 8 &&
+           qAbs(colour.blue() - expected.blue()) <= 8;
+}
+
+// A left click at a point of the screen through the X server, as a visitor's.
+inline bool ClickOnScreen(QPoint at)
+{
+    return QProcess::execute(QStringLiteral("xdotool"),
+                             {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"}) == 0;
+}
 
 // The visible windows that pages opened, known by the marker in their titles.
 inline QList<QWidget*> BrowserWindows()

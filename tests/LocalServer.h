@@ -3,7 +3,6 @@
 // tests/pages, started and stopped by the test. Collects the paths that
 // reached it.
 
-#include <QDeadlineTimer>
 #include <QProcess>
 #include <QString>
 #include <QStringList>

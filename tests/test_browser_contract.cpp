@@ -9,9 +9,7 @@
 
 #include <QDir>
 #include <QNetworkProxy>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QScreen>
 #include <functional>
 #include <memory>
 
@@ -19,6 +17,7 @@
 
 using namespace quillory;
 using harness::BrowserWindows;
+using harness::ClickOnScreen;
 using harness::CompletedUrls;
 
 namespace {
@@ -34,39 +33,17 @@ QStringList BrowserWindowTitles()
     return titles;
 }
 
-// A click through the X server at a point of the screen, with the keys held
-// that xdotool names ("shift", "ctrl"), as a visitor's would come.
-bool Click(QPoint at, int button = 1, const QString& held = {})
-{
-    QStringList steps{"mousemove", QString::number(at.x()), QString::number(at.y())};
-    if (!held.isEmpty())
-        steps << "keydown" << held;
-    steps << "click" << QString::number(button);
-    if (!held.isEmpty())
-        steps << "keyup" << held;
-    return QProcess::execute(QStringLiteral("xdotool"), steps) == 0;
-}
-
 // Clicks until the page tells of it, a second at most after each click:
 // on Chromium a click at once after a page is drawn may be lost.
 bool ClickUntil(QPoint at, const std::function<bool()>& told)
 {
     for (int click = 0; click < 5; ++click) {
-        if (!Click(at))
+        if (!ClickOnScreen(at))
             return false;
         if (QTest::qWaitFor(told, 1000))
             return true;
     }
     return false;
-}
-
-// Whether the screen shows about this colour there: the page is drawn.
-bool Shows(QPoint at, const QColor& expected)
-{
-    const QColor colour =
-        QGuiApplication::primaryScreen()->grabWindow(0, at.x(), at.y(), 1, 1).toImage().pixelColor(0, 0);
-    return qAbs(colour.red() - expected.red()) <= 8 && qAbs(colour.green() - expected.green()) <= 8 &&
-           qAbs(colour.blue() - expected.blue()) <= 8;
 }
 
 // The processes this test started that are still there, zombies too.
@@ -163,7 +140,8 @@ bool BrowserContractTest::Load(const QString& url, QPoint drawnAt, const QColor&
 {
     browser_->Navigate(url);
     return harness::WaitForCompletion(browser_, url, kPageTimeout) &&
-           (drawnAt.isNull() || QTest::qWaitFor([&] { return Shows(drawnAt, colour); }, kPageTimeout));
+           (drawnAt.isNull() ||
+            QTest::qWaitFor([&] { return harness::Near(harness::ScreenPixel(drawnAt), colour); }, kPageTimeout));
 }
 
 // The page, each of its frames, moves within a document, the same address
@@ -234,7 +212,7 @@ void BrowserContractTest::newWindowsAreAskedFor()
 
     refuse = true;
     QVERIFY(Load(Url("popups.html"), {100, 25}, QColor(0xcc, 0xcc, 0xcc)));
-    QVERIFY(Click({100, 25}));  // target=_blank
+    QVERIFY(ClickOnScreen({100, 25}));  // target=_blank
     QTRY_COMPARE_WITH_TIMEOUT(asked, 2, 10000);
     QVERIFY(Load(Url("opener.html")));
     QTRY_COMPARE_WITH_TIMEOUT(asked, 3, 10000);
@@ -362,7 +340,7 @@ void BrowserContractTest::boxesNeverBlockAndLeavingIsAlwaysAllowed()
     const qsizetype before = clicks();
     QVERIFY(ClickUntil(area, [&] { return clicks() > before; }));
     QSignalSpy completed(browser_, &BrowserControl::NavigateComplete2);
-    QVERIFY(Click(link));
+    QVERIFY(ClickOnScreen(link));
     QTRY_COMPARE_WITH_TIMEOUT(CompletedUrls(completed), QStringList{Url("next.html")}, kPageTimeout);
     QCOMPARE(BrowserWindowTitles(), QStringList());
 }
@@ -375,7 +353,7 @@ void BrowserContractTest::deletedWithWindowsOpenLeavesNothing()
     const QHash<qint64, QString> before = Descendants();
     ShowControl();
     QVERIFY(Load(Url("home.html"), {200, 450}, QColor(0xdd, 0xdd, 0xdd)));
-    QVERIFY(Click({200, 450}));  // the link to a new window
+    QVERIFY(ClickOnScreen({200, 450}));  // the link to a new window
     QTRY_COMPARE_WITH_TIMEOUT(BrowserWindows().size(), 1, kPageTimeout);
     QVERIFY(!ProcessesSince(before).isEmpty());
 

@@ -17,13 +17,15 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QScreen>
 #include <QTemporaryDir>
 
 #include <csignal>
 #include <memory>
 
 using namespace quillory;
+using harness::ClickOnScreen;
+using harness::Near;
+using harness::ScreenPixel;
 
 namespace {
 
@@ -35,29 +37,12 @@ QStringList Urls(const QSignalSpy& completed)
     return urls;
 }
 
-QColor ScreenPixel(QPoint at)
-{
-    return QGuiApplication::primaryScreen()->grabWindow(0, at.x(), at.y(), 1, 1).toImage().pixelColor(0, 0);
-}
-
-bool Near(const QColor& colour, const QColor& expected)
-{
-    return qAbs(colour.red() - expected.red()) <= 8 && qAbs(colour.green() - expected.green()) <= 8 &&
-           qAbs(colour.blue() - expected.blue()) <= 8;
-}
-
 const QColor kHomeGreen(0x2A, 0x7D, 0x2A);
 
 using Focus = QList<QVariant>;  // TextFieldFocused's byTouch, singleLine
 const Focus kTouchSingle{true, true};
 const Focus kTouchMulti{true, false};
 const Focus kOtherSingle{false, true};
-
-bool Clicked(QPoint at)
-{
-    return QProcess::execute(QStringLiteral("xdotool"),
-                             {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"}) == 0;
-}
 
 }  // namespace
 
@@ -210,7 +195,7 @@ void ChromiumBrowserTest::keysReachThePageButNotTheBrowser()
     QTRY_VERIFY_WITH_TIMEOUT(Urls(loaded).contains(visitor), 20000);
     // A real click into the page's box, at (100, 300) within the page.
     QTRY_VERIFY_WITH_TIMEOUT(Near(ScreenPixel({500, 200}), kHomeGreen), 5000);
-    QCOMPARE(QProcess::execute(QStringLiteral("xdotool"), {"mousemove", "130", "315", "click", "1"}), 0);
+    QVERIFY(ClickOnScreen({130, 315}));
     QTest::qWait(500);  // the click comes to the browser through the X server, the keys through the pipe
     browser_->setFocus();
     QTest::keyClicks(browser_, QStringLiteral("Ab c"));
@@ -411,7 +396,7 @@ void ChromiumBrowserTest::aFingerOnAFieldTellsOfItAndTypesThere()
     QTRY_VERIFY_WITH_TIMEOUT(server_.Requests().contains("/typed?notes=a%0Ab"), 10000);
 
     // A real click of the mouse on the first field; the control is 10 px in.
-    QVERIFY(Clicked({210, 60}));
+    QVERIFY(ClickOnScreen({210, 60}));
     QTRY_COMPARE_WITH_TIMEOUT(focused.size(), 3, 10000);
     QCOMPARE(focused.at(2), kOtherSingle);
     QTRY_COMPARE_WITH_TIMEOUT(pointer.size(), 2, 10000);
@@ -467,7 +452,7 @@ void ChromiumBrowserTest::everyClickOnALinkToARefusedWindowIsAskedFor()
     const QPoint link(110, 25);  // target=_blank, in the page's corner
     QTRY_VERIFY_WITH_TIMEOUT(Near(ScreenPixel(link), QColor(0xcc, 0xcc, 0xcc)), 5000);
     for (int click = 1; click <= 3; ++click) {
-        QVERIFY(Clicked(link));
+        QVERIFY(ClickOnScreen(link));
         QTRY_COMPARE_WITH_TIMEOUT(asked, click, 5000);
     }
     for (QWidget* window : QApplication::topLevelWidgets())
@@ -499,7 +484,7 @@ void ChromiumBrowserTest::anOpenedWindowsFieldTakesTheTyping()
                                  Near(ScreenPixel(field), Qt::white) &&
                                  Near(ScreenPixel(corner + QPoint(150, 70)), QColor(0xDD, 0xDD, 0xDD)),
                              20000);
-    QVERIFY(Clicked(field));
+    QVERIFY(ClickOnScreen(field));
     QTRY_COMPARE_WITH_TIMEOUT(focused.size(), 1, 10000);
     QCOMPARE(focused.at(0), kOtherSingle);
     browser_->TypeText(QStringLiteral("opened"));

@@ -50,7 +50,7 @@ void PageSessions::OnEvent(const QString& method, const QJsonObject& params, con
     } else if (owners_.value(session) != pageSession_ || pageSession_.isEmpty()) {
         return;  // an opened page's: only the control's page is reported
     } else if (method == QLatin1String("Page.frameStartedNavigating")) {
-        if (session == pageSession_ && params.value(QLatin1String("frameId")).toString() == pageTargetId_)
+        if (params.value(QLatin1String("frameId")).toString() == pageTargetId_)
             ++pageNavigationsStarted_;
     } else if (method == QLatin1String("Page.frameNavigated")) {
         FrameNavigated(params, session);
